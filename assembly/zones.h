@@ -1,0 +1,18 @@
+// Zone creation: one host zone per zone of a file.
+#ifndef CVL_ASSEMBLY_ZONES_H
+#define CVL_ASSEMBLY_ZONES_H
+
+#include "host/qorutil_api.h"
+#include "reader/out_file_info.h"
+
+namespace cvl {
+
+// Adds one zone per entry of info.zoneNames to the host's dataset, numbered firstZone,
+// firstZone + 1, ...; the file's later zones share the variables of its shared columns with
+// zone firstZone. False after the first refusal, reported in the host's error dialog; the zones
+// added before it stay.
+bool addZones(const OutFileInfo& info, QvZoneNum firstZone);
+
+}  // namespace cvl
+
+#endif  // CVL_ASSEMBLY_ZONES_H

@@ -1,0 +1,121 @@
+// The stand-in host's inspection and control interface, for the tests and the minihost program.
+//
+// libqvsdkbase implements the host's C API (host/qorutil_api.h) over one in-memory host per
+// process. Everything here reads or changes that host. Nothing here is called by the add-on.
+// None of these functions is thread-safe; the host, like the real one, runs the add-on on one
+// thread.
+#ifndef CVL_MINIHOST_HOST_CONTROL_H
+#define CVL_MINIHOST_HOST_CONTROL_H
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "host/qorutil_api.h"
+
+#define MINIHOST_API __attribute__((visibility("default")))
+
+namespace minihost {
+
+// One call of the C API, in the order made. detail summarises the argument that tells calls of
+// one function apart: the key of an append, the text of a message or string, "on"/"off" for
+// QorUtilPleaseWait, the zone name for QorUtilDataSetAddZoneX; empty where there is none.
+struct Call {
+  std::string function;
+  std::string detail;
+};
+
+// The values of one variable in one zone. Zones that share a variable hold the same array.
+struct ValueArray {
+  ValueArray(QvDataType type, int64_t size);  // zero-filled; throws std::bad_alloc
+  ~ValueArray();
+  ValueArray(const ValueArray&) = delete;
+  ValueArray& operator=(const ValueArray&) = delete;
+
+  QvDataType type;  // QV_DATATYPE_DOUBLE or QV_DATATYPE_INT32
+  int64_t size;     // number of values
+  void* data;       // size doubles or size int32_t values
+
+  double asDouble(int64_t index) const;  // the value at index, an integer converted
+};
+
+struct Zone {
+  std::string name;
+  int64_t points = 0;
+  std::vector<QvDataType> types;       // one per variable, as given in "VarDataType"
+  std::vector<QvZoneNum> shareZones;   // one per variable, as given in "VarShareZoneList"; all
+                                       // 0 when the zone was given none
+  std::vector<std::shared_ptr<ValueArray>> values;  // one per variable
+};
+
+struct DataSet {
+  std::string title;
+  std::string loaderName;
+  std::vector<std::string> variables;
+  std::vector<Zone> zones;  // zone n is zones[n - 1]
+};
+
+struct AddOn {
+  int32_t productCode = 0;
+  std::string name;
+  std::string version;
+  std::string author;
+};
+
+struct Loader {
+  std::string name;
+  std::string fileNameExtensions;
+  int64_t callbackVersion = 0;
+  QvLoaderCallback callback = nullptr;
+  QvLoaderSelectedCallback selectedCallback = nullptr;
+  int64_t allowMultiFileSelection = 0;
+  int64_t advancedOptions = 0;
+  // The instruction list last handed back with QorUtilImportSetLoaderInstr, for replay.
+  std::optional<std::vector<std::string>> instructions;
+};
+
+// How an injected fault makes a call fail.
+enum class FaultKind {
+  Fail,     // the function's failure result: false, a null handle, 0, or nothing
+  Result,   // QorUtilArgListAppendArray only: return the given result
+  BadAlloc  // throw std::bad_alloc, as an allocation failing inside the host would
+};
+
+// Forgets everything: dataset, add-ons, loaders, call log, messages, lock state, violations,
+// faults and the message sink. Handles given out before stay allocated but unknown to the host.
+MINIHOST_API void reset();
+
+// Makes the nth call (from 1, counted from now) of the named C API function fail as kind says.
+// Several faults may be armed at once.
+MINIHOST_API void injectFault(const std::string& function, int64_t nth, FaultKind kind,
+                              int32_t result = 0);
+
+MINIHOST_API const std::vector<Call>& calls();
+MINIHOST_API const std::vector<std::string>& messages();  // error-dialog texts, in order
+// Called with each error-dialog text as it is shown, after it is recorded.
+MINIHOST_API void setMessageSink(std::function<void(const std::string&)> sink);
+
+// The current dataset, or null when none was created; valid until the next host call.
+MINIHOST_API const DataSet* dataSet();
+MINIHOST_API const std::vector<AddOn>& addOns();
+MINIHOST_API const std::vector<Loader>& loaders();
+
+// Lock state: nesting depth of LockOn/LockStart; open load brackets; busy indication.
+MINIHOST_API int lockDepth();
+MINIHOST_API int loadDepth();
+MINIHOST_API bool busy();
+// One description per call made without the lock held, or per unpaired unlock.
+MINIHOST_API const std::vector<std::string>& lockViolations();
+
+// Host-side string lists (the picked file names, a stored instruction list): made and freed as
+// the host itself does, outside the add-on's lock, without a violation or a log entry.
+MINIHOST_API QvStringList makeStringList(const std::vector<std::string>& entries);
+MINIHOST_API std::vector<std::string> readStringList(QvStringList list);
+MINIHOST_API void freeStringList(QvStringList list);
+
+}  // namespace minihost
+
+#endif  // CVL_MINIHOST_HOST_CONTROL_H

@@ -1,0 +1,67 @@
+// AsciiFile: line access to one text file, and fault reports against it.
+#ifndef CVL_READER_ASCII_FILE_H
+#define CVL_READER_ASCII_FILE_H
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qorvian::qorutilutil {
+
+// Reads a text file line by line through a fixed-size window, so that a file of any size costs
+// the same memory (a window grows only to hold a line longer than itself). Lines end with "\n"
+// or "\r\n"; the terminator is never part of a line. A last line without terminator counts; a
+// terminator at the very end opens no further line; an empty file has no line.
+class AsciiFile {
+ public:
+  AsciiFile();
+  ~AsciiFile();  // closes the file
+  AsciiFile(const AsciiFile&) = delete;
+  AsciiFile& operator=(const AsciiFile&) = delete;
+  AsciiFile(AsciiFile&&) noexcept;
+  AsciiFile& operator=(AsciiFile&&) noexcept;
+
+  // Opens fileName for reading from its first line; false when it cannot be read (missing,
+  // unreadable, a directory). Reports nothing: the caller does.
+  bool open(const std::string& fileName);
+  // Closes the file; further reads see no line. Harmless when not open.
+  void close();
+
+  // True when no line is left for readLine.
+  bool isEOF() const;
+  // The next line, without terminator; moves on by one line. The view stays valid until the
+  // next read or close. Called at the end of the file it returns an empty view, moves on
+  // nothing and sets readFailed().
+  std::string_view readLine();
+  // The line at the 0-based position offset (5 is the sixth line), without moving the
+  // sequential position. Valid until the next call of this function, or close. An empty view,
+  // and readFailed(), when the file has no such line.
+  std::string_view readLineAtOffset(uint64_t offset) const;
+  // True once a read found no line where the line count promised one, or the system reported a
+  // read error: the file changed or failed while it was read.
+  bool readFailed() const;
+
+  // The number of lines of the whole file, whatever the position; counted once, on first use.
+  uint64_t numLinesInFile() const;
+  // Number of the line most recently read by readLine, from 1; 0 before the first.
+  uint64_t lineNumber() const;
+  // The name given to open, as given.
+  const std::string& fileName() const;
+
+  // Show message in the host's error dialog as one text:
+  //   File "<name>", line <n>: <message>    (n: the line most recently read)
+  //   File "<name>": <message>              (when no line has been read yet)
+  void error(std::string_view message) const;
+  // The same for the given line, counted from 1.
+  void error(std::string_view message, uint64_t lineNumber) const;
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+}  // namespace qorvian::qorutilutil
+
+#endif  // CVL_READER_ASCII_FILE_H

@@ -1,0 +1,19 @@
+// The data rows: every value of a file, straight into the host's value arrays.
+#ifndef CVL_READER_DATA_ROWS_H
+#define CVL_READER_DATA_ROWS_H
+
+#include "reader/ascii_file.h"
+#include "reader/out_file_info.h"
+
+namespace cvl {
+
+// Reads info.numPoints rows of file (standing after line 5) for info.numValues values each and
+// writes them into the value arrays of the zones numbered from firstZone, which addZones has just
+// added for info. False after the first faulty row, reported against that row; the values
+// written before it stay.
+bool readDataRows(qorvian::qorutilutil::AsciiFile& file, const OutFileInfo& info,
+                  QvZoneNum firstZone);
+
+}  // namespace cvl
+
+#endif  // CVL_READER_DATA_ROWS_H
