@@ -14,12 +14,14 @@ namespace cvl {
 // comment line").
 bool readCommentLine(qorvian::qorutilutil::AsciiFile& file, qorvian::Scanner& scanner);
 
-// Line 1: "#" and "CONVERGE" in any case. Sets info.title. The wrong keyword is reported in the
-// host's error dialog.
+// Line 1: "#" and "CONVERGE" in any case; the rest of the line is not read. Sets info.title to
+// "CONVERGE Data". A missing or wrong keyword is reported in the host's error dialog.
 bool readBannerLine(qorvian::qorutilutil::AsciiFile& file, OutFileInfo& info);
 
-// Line 2: "#", "column" in any case, then 1, 2, 3, ... Sets info.numColumns to the count of the
-// numbers (0 whenever the row is refused).
+// Line 2: "#", "column" in any case, then 1, 2, 3, ... with nothing else after them. Sets
+// info.numColumns to the count of the numbers; "Invalid Column Row" is reported against the
+// file for any fault, also after the comment line's own message. A refused row leaves the count
+// of the numbers accepted before the fault.
 bool readColumnRow(qorvian::qorutilutil::AsciiFile& file, OutFileInfo& info);
 
 }  // namespace cvl

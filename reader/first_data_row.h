@@ -8,12 +8,16 @@
 namespace cvl {
 
 // Counts the leading numbers of line 6 into info.numValues, by position: the file's sequential
-// position does not move. False, reported against line 6, when there are none.
+// position does not move. False, with "Invalid first line of data" against line 6, when the file
+// has no line 6 or it does not begin with a number.
 bool readFirstDataRow(qorvian::qorutilutil::AsciiFile& file, OutFileInfo& info);
 
 // Fits info's variables to info.numValues: with one zone every column filled by the first row
-// becomes a variable of its own; with several zones every column must have a value. file serves
-// only for messages.
+// becomes a variable of its own (varDataTypes keeps one entry per column, filled or not); more
+// values than names are refused against line 6. With several zones the values must match the
+// column row's count (else refused against the line last read) and every valued column must be
+// named (else "Variable name row is missing an entry" against line 3). file serves only for
+// messages.
 bool fitVariablesToFirstRow(const qorvian::qorutilutil::AsciiFile& file, OutFileInfo& info);
 
 }  // namespace cvl

@@ -8,8 +8,12 @@
 namespace cvl {
 
 // Reads the variable name row, the secondary variable row and the location row of file (whose
-// next line is line 3) and fills info's variables, zones and column lists. info must be fresh.
-// False after a fault, which has been reported against the file.
+// next line is line 3) and fills info's variables, zones and column lists: one column per name,
+// one variable per distinct full name ("name unit", or the name alone for a marker word), one
+// zone per run of equal locations. info must be fresh: its lists are only appended to. False
+// after a fault, which has been reported against the file: the comment line's own message, or
+// "Location row is missing an entry" / "Secondary Variable row in header is missing an entry"
+// (naming line 5). Entries on lines 4 and 5 past the last name are not read.
 bool readVariableRows(qorvian::qorutilutil::AsciiFile& file, OutFileInfo& info);
 
 }  // namespace cvl
