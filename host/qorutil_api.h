@@ -33,8 +33,13 @@ typedef int32_t QvZoneNum;    /* zone number, from 1 */
 typedef int32_t QvVarNum;     /* variable number, from 1 */
 typedef int32_t QvDataType;   /* value type of a variable: one of the codes below */
 
+#ifdef __cplusplus
+#define QV_DATATYPE_DOUBLE (QvDataType{2}) /* 8-byte IEEE double */
+#define QV_DATATYPE_INT32 (QvDataType{3})  /* 4-byte signed integer */
+#else
 #define QV_DATATYPE_DOUBLE ((QvDataType)2) /* 8-byte IEEE double */
 #define QV_DATATYPE_INT32 ((QvDataType)3)  /* 4-byte signed integer */
+#endif
 
 typedef struct QvAddOn_s* QvAddOn;
 typedef struct QvArgList_s* QvArgList;

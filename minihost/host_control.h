@@ -29,7 +29,7 @@ struct Call {
 };
 
 // The values of one variable in one zone. Zones that share a variable hold the same array.
-struct ValueArray {
+struct MINIHOST_API ValueArray {
   ValueArray(QvDataType type, int64_t size);  // zero-filled; throws std::bad_alloc
   ~ValueArray();
   ValueArray(const ValueArray&) = delete;
@@ -89,7 +89,9 @@ enum class FaultKind {
 MINIHOST_API void reset();
 
 // Makes the nth call (from 1, counted from now) of the named C API function fail as kind says.
-// Several faults may be armed at once.
+// Several faults may be armed at once. A failing call is logged and has no other effect, except
+// that a failing QorUtilDataLoadFinishX still ends the load bracket; a Result fault on
+// QorUtilArgListAppendArray appends the array and returns result.
 MINIHOST_API void injectFault(const std::string& function, int64_t nth, FaultKind kind,
                               int32_t result = 0);
 

@@ -1,0 +1,134 @@
+// The current dataset: its creation, its zones and their value arrays.
+#include <array>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "minihost/arg_reader.h"
+#include "minihost/host_state.h"
+
+using minihost::ArgKind;
+using minihost::enterCall;
+using minihost::host;
+
+namespace {
+
+enum DataSetKey : size_t { Title, LoaderName, VarNames };
+
+constexpr std::array<minihost::ArgSpec, 3> dataSetKeys{{
+    {"DataSetTitle", ArgKind::String, true},
+    {"LoaderName", ArgKind::String, true},
+    {"VarNames", ArgKind::StringList, true},
+}};
+
+enum ZoneKey : size_t { Name, IMax, VarDataType, VarShareZoneList };
+
+constexpr std::array<minihost::ArgSpec, 4> zoneKeys{{
+    {"Name", ArgKind::String, true},
+    {"IMax", ArgKind::Int, true},
+    {"VarDataType", ArgKind::Array, true},
+    {"VarShareZoneList", ArgKind::Array, false},
+}};
+
+// n 32-bit values from a caller's array, which carries no length of its own.
+std::vector<int32_t> readInt32Array(const void* array, size_t n) {
+  std::vector<int32_t> values(n);
+  if (n > 0) std::memcpy(values.data(), array, n * sizeof(int32_t));
+  return values;
+}
+
+// The zone that the arguments describe, its arrays allocated or shared; nothing when an argument
+// is refused. Throws std::bad_alloc when an array cannot be allocated.
+std::optional<minihost::Zone> makeZone(const minihost::DataSet& dataSet,
+                                       const minihost::ArgValues& values) {
+  const size_t numVariables = dataSet.variables.size();
+  minihost::Zone zone;
+  zone.name = values.text(Name);
+  zone.points = values.integer(IMax);
+  if (zone.points < 1) return std::nullopt;
+  zone.types = readInt32Array(values.array(VarDataType), numVariables);
+  zone.shareZones = values.has(VarShareZoneList)
+                        ? readInt32Array(values.array(VarShareZoneList), numVariables)
+                        : std::vector<QvZoneNum>(numVariables, 0);
+  const auto numZones = static_cast<QvZoneNum>(dataSet.zones.size());
+  for (size_t v = 0; v < numVariables; ++v) {
+    const QvDataType type = zone.types[v];
+    if (type != QV_DATATYPE_DOUBLE && type != QV_DATATYPE_INT32) return std::nullopt;
+    const QvZoneNum share = zone.shareZones[v];
+    if (share == 0) continue;
+    if (share < 1 || share > numZones) return std::nullopt;
+    const minihost::Zone& shared = dataSet.zones[static_cast<size_t>(share - 1)];
+    if (shared.types[v] != type || shared.points != zone.points) return std::nullopt;
+  }
+  for (size_t v = 0; v < numVariables; ++v) {
+    const QvZoneNum share = zone.shareZones[v];
+    zone.values.push_back(share == 0
+                              ? std::make_shared<minihost::ValueArray>(zone.types[v], zone.points)
+                              : dataSet.zones[static_cast<size_t>(share - 1)].values[v]);
+  }
+  return zone;
+}
+
+}  // namespace
+
+// Refuses a missing key, a key it does not know, a value of the wrong kind and an empty list
+// of variable names.
+QvBoolean QorUtilDataSetCreateX(QvArgList args) {
+  const QvArgList_s* list = minihost::findArgList(args);
+  if (enterCall("QorUtilDataSetCreateX", minihost::textArg(list, "DataSetTitle"))) return 0;
+  minihost::ArgValues values;
+  if (list == nullptr || !values.read(*list, dataSetKeys)) return 0;
+  if (values.strings(VarNames).empty()) return 0;
+  minihost::DataSet dataSet;
+  dataSet.title = values.text(Title);
+  dataSet.loaderName = values.text(LoaderName);
+  dataSet.variables = values.strings(VarNames);
+  host().dataSet = std::move(dataSet);
+  return 1;
+}
+
+QvZoneNum QorUtilDataSetGetNumZones() {
+  if (enterCall("QorUtilDataSetGetNumZones", {})) return 0;
+  const auto& dataSet = host().dataSet;
+  return dataSet ? static_cast<QvZoneNum>(dataSet->zones.size()) : 0;
+}
+
+// Refuses the zone, adding nothing, when there is no dataset, a key is unknown or missing,
+// IMax is below 1, a data type code is neither 2 nor 3, a share entry names no existing zone or
+// a zone whose variable differs in type or length, or an array cannot be allocated.
+QvBoolean QorUtilDataSetAddZoneX(QvArgList args) {
+  const QvArgList_s* list = minihost::findArgList(args);
+  if (enterCall("QorUtilDataSetAddZoneX", minihost::textArg(list, "Name"))) return 0;
+  auto& dataSet = host().dataSet;
+  minihost::ArgValues values;
+  if (!dataSet || list == nullptr || !values.read(*list, zoneKeys)) return 0;
+  try {
+    std::optional<minihost::Zone> zone = makeZone(*dataSet, values);
+    if (!zone) return 0;
+    dataSet->zones.push_back(std::move(*zone));
+  } catch (const std::bad_alloc&) {
+    return 0;
+  }
+  return 1;
+}
+
+void QorUtilDataValueGetWritableRawPtr(QvZoneNum zone, QvVarNum variable, void** values,
+                                       QvDataType* dataType) {
+  if (values != nullptr) *values = nullptr;
+  if (dataType != nullptr) *dataType = 0;
+  if (enterCall("QorUtilDataValueGetWritableRawPtr",
+                "zone " + std::to_string(zone) + " variable " + std::to_string(variable))) {
+    return;
+  }
+  const auto& dataSet = host().dataSet;
+  if (!dataSet || zone < 1 || variable < 1) return;
+  const auto zoneIndex = static_cast<size_t>(zone - 1);
+  const auto varIndex = static_cast<size_t>(variable - 1);
+  if (zoneIndex >= dataSet->zones.size() || varIndex >= dataSet->variables.size()) return;
+  const minihost::ValueArray& array = *dataSet->zones[zoneIndex].values[varIndex];
+  if (values != nullptr) *values = array.data;
+  if (dataType != nullptr) *dataType = array.type;
+}

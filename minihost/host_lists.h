@@ -1,0 +1,41 @@
+// The host's own lists behind the QvArgList and QvStringList handles. Private to libqvsdkbase.
+#ifndef CVL_MINIHOST_HOST_LISTS_H
+#define CVL_MINIHOST_HOST_LISTS_H
+
+#include <cstdint>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "host/qorutil_api.h"
+
+namespace minihost {
+
+// The kind of an arg-list value; the order is that of the alternatives of ArgValue.
+enum class ArgKind { String, Int, Function, StringList, Array };
+
+// One arg-list value: a copied text, an integer, a function address, a copied string list, or
+// the address of a caller's array (not copied: the X call reads it).
+using ArgValue =
+    std::variant<std::string, int64_t, QvFunction, std::vector<std::string>, const void*>;
+
+struct ArgEntry {
+  std::string key;
+  ArgValue value;
+};
+
+}  // namespace minihost
+
+// The struct tags the C API's opaque handles point to.
+struct QvArgList_s {
+  std::vector<minihost::ArgEntry> entries;  // in the order appended
+};
+
+struct QvStringList_s {
+  std::vector<std::string> entries;  // entry n is entries[n - 1]
+};
+
+// An add-on handle stands only for its own identity; the registry holds the add-on's values.
+struct QvAddOn_s {};
+
+#endif  // CVL_MINIHOST_HOST_LISTS_H

@@ -1,0 +1,47 @@
+// The host lock: QorUtilLockOn/Off around the add-on's entry point, QorUtilLockStart/Finish with
+// the add-on handle around each callback. Both pairs nest; each unlock must match the innermost
+// lock, or it is recorded as a violation and changes nothing.
+#include "minihost/host_state.h"
+
+using minihost::enterCall;
+using minihost::HeldLock;
+using minihost::host;
+using minihost::recordViolation;
+
+void QorUtilLockOn() {
+  if (enterCall("QorUtilLockOn", {}, false)) return;
+  host().locks.push_back(HeldLock{false, nullptr});
+}
+
+void QorUtilLockOff() {
+  if (enterCall("QorUtilLockOff", {}, false)) return;
+  auto& locks = host().locks;
+  if (locks.empty() || locks.back().byLockStart) {
+    recordViolation("QorUtilLockOff without a matching QorUtilLockOn");
+    return;
+  }
+  locks.pop_back();
+}
+
+void QorUtilLockStart(QvAddOn addOn) {
+  if (enterCall("QorUtilLockStart", {}, false)) return;
+  if (!minihost::findAddOn(addOn)) {
+    recordViolation("QorUtilLockStart with a handle that is not a registered add-on");
+    return;
+  }
+  host().locks.push_back(HeldLock{true, addOn});
+}
+
+void QorUtilLockFinish(QvAddOn addOn) {
+  if (enterCall("QorUtilLockFinish", {}, false)) return;
+  if (!minihost::findAddOn(addOn)) {
+    recordViolation("QorUtilLockFinish with a handle that is not a registered add-on");
+    return;
+  }
+  auto& locks = host().locks;
+  if (locks.empty() || !locks.back().byLockStart || locks.back().addOn != addOn) {
+    recordViolation("QorUtilLockFinish without a matching QorUtilLockStart");
+    return;
+  }
+  locks.pop_back();
+}

@@ -1,0 +1,18 @@
+// What the user would see: the error dialog and the busy indication.
+#include "minihost/host_state.h"
+
+using minihost::enterCall;
+using minihost::host;
+
+void QorUtilDialogErrMsg(const char* message) {
+  std::string text = minihost::copyText(message);
+  if (enterCall("QorUtilDialogErrMsg", text)) return;
+  auto& h = host();
+  h.messages.push_back(std::move(text));
+  if (h.messageSink) h.messageSink(h.messages.back());
+}
+
+void QorUtilPleaseWait(const char* /*message*/, QvBoolean show) {
+  if (enterCall("QorUtilPleaseWait", show != 0 ? "on" : "off")) return;
+  host().busy = show != 0;
+}

@@ -1,0 +1,51 @@
+#include <cstdint>
+#include <cstdlib>
+#include <new>
+#include <stdexcept>
+#include <string>
+
+#include "minihost/host_control.h"
+
+namespace minihost {
+
+namespace {
+
+size_t valueSize(QvDataType type) {
+  return type == QV_DATATYPE_INT32 ? sizeof(int32_t) : sizeof(double);
+}
+
+}  // namespace
+
+// calloc leaves the pages of a large array unmapped until they are written, so a zone of
+// billions of points costs memory only for the values actually stored.
+ValueArray::ValueArray(QvDataType valueType, int64_t valueCount)
+    : type(valueType), size(valueCount), data(nullptr) {
+  if (type != QV_DATATYPE_DOUBLE && type != QV_DATATYPE_INT32) {
+    throw std::invalid_argument("unknown data type " + std::to_string(type));
+  }
+  if (size < 0) throw std::invalid_argument("negative array size");
+  // No object may be larger than PTRDIFF_MAX bytes; refusing here also keeps an oversized
+  // request away from allocators that abort instead of failing.
+  if (static_cast<uint64_t>(size) > static_cast<uint64_t>(PTRDIFF_MAX) / valueSize(type)) {
+    throw std::bad_alloc();
+  }
+  // At least one value, so that an empty array still has an address of its own.
+  const auto elements = size == 0 ? size_t{1} : static_cast<size_t>(size);
+  data = std::calloc(elements, valueSize(type));
+  if (data == nullptr) throw std::bad_alloc();
+}
+
+ValueArray::~ValueArray() {
+  std::free(data);
+}
+
+double ValueArray::asDouble(int64_t index) const {
+  if (index < 0 || index >= size) {
+    throw std::out_of_range("value index " + std::to_string(index) + " of " + std::to_string(size));
+  }
+  const auto at = static_cast<size_t>(index);
+  if (type == QV_DATATYPE_INT32) return static_cast<const int32_t*>(data)[at];
+  return static_cast<const double*>(data)[at];
+}
+
+}  // namespace minihost
