@@ -1,0 +1,94 @@
+// The load sequence: the first file creates the dataset; every file adds its zones and values.
+#include "assembly/load_sequence.h"
+
+#include <cstddef>
+
+#include "assembly/compatibility.h"
+#include "assembly/zones.h"
+#include "host/arg_list.h"
+#include "host/qorutil_api.h"
+#include "host/string_list.h"
+#include "reader/ascii_file.h"
+#include "reader/data_rows.h"
+#include "reader/out_file_header.h"
+#include "reader/out_file_info.h"
+
+namespace cvl {
+namespace {
+
+using qorvian::qorutilutil::AsciiFile;
+
+constexpr const char* kNoFiles = "No data files to load";
+constexpr const char* kCreateFailed = "Unable to create the dataset";
+
+// Opens fileName into file; reports a file that cannot be read.
+bool openDataFile(AsciiFile& file, const std::string& fileName) {
+  if (file.open(fileName)) return true;
+  QorUtilDialogErrMsg(("Unable to open datafile: " + fileName).c_str());
+  return false;
+}
+
+// Creates the host's dataset with first's title and its first numVariables variable names. The
+// name list and the arg list live for this call only.
+bool createDataSet(const OutFileInfo& first) {
+  qorvian::StringList names;
+  bool created = true;
+  const auto numVariables = static_cast<size_t>(first.numVariables > 0 ? first.numVariables : 0);
+  for (size_t i = 0; created && i < numVariables && i < first.varNames.size(); ++i) {
+    created = names.append(first.varNames[i]);
+  }
+  if (created) {
+    qorvian::ArgList args;
+    created = args.appendString("DataSetTitle", first.title) &&
+              args.appendString("LoaderName", kLoaderName) &&
+              args.appendStringList("VarNames", names) && QorUtilDataSetCreateX(args.getRef()) != 0;
+  }
+  if (!created) QorUtilDialogErrMsg(kCreateFailed);
+  return created;
+}
+
+// Adds the zones of the file described by info, numbered from firstZone, and reads its rows.
+bool addFileToDataSet(AsciiFile& file, const OutFileInfo& info, QvZoneNum firstZone) {
+  return addZones(info, firstZone) && readDataRows(file, info, firstZone);
+}
+
+// Loads the first file: fills first, creates the dataset, adds zones from 1. The file is closed
+// on return.
+bool loadFirstFile(const std::string& fileName, OutFileInfo& first) {
+  AsciiFile file;
+  if (!openDataFile(file, fileName)) return false;
+  const bool loaded =
+      readOutFileHeader(file, first) && createDataSet(first) && addFileToDataSet(file, first, 1);
+  file.close();
+  return loaded;
+}
+
+// Loads a later file into the existing dataset after checking it against first; its zones are
+// numbered after those the dataset holds. The file and its record are released on return.
+bool loadLaterFile(const std::string& fileName, const OutFileInfo& first) {
+  AsciiFile file;
+  OutFileInfo info;
+  if (!openDataFile(file, fileName)) return false;
+  bool loaded = readOutFileHeader(file, info) && checkCompatible(first, info, file);
+  if (loaded) loaded = addFileToDataSet(file, info, QorUtilDataSetGetNumZones() + 1);
+  file.close();
+  return loaded;
+}
+
+}  // namespace
+
+bool loadFileList(const std::vector<std::string>& fileNames) {
+  if (fileNames.empty()) {
+    QorUtilDialogErrMsg(kNoFiles);
+    return false;
+  }
+  // The first file's record is the reference for every later file.
+  OutFileInfo first;
+  if (!loadFirstFile(fileNames.front(), first)) return false;
+  for (size_t i = 1; i < fileNames.size(); ++i) {
+    if (!loadLaterFile(fileNames[i], first)) return false;
+  }
+  return true;
+}
+
+}  // namespace cvl

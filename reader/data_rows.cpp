@@ -1,0 +1,104 @@
+// The data row reader: the hot path of every load. Each value array is looked up once per
+// column; each row is then scanned once, in place, and every value goes straight into the
+// host's memory.
+#include "reader/data_rows.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "host/qorutil_api.h"
+#include "reader/scanner.h"
+
+namespace cvl {
+namespace {
+
+using qorvian::qorutilutil::AsciiFile;
+
+constexpr std::string_view kMissingDouble = "Invalid or missing double precision value";
+constexpr std::string_view kMissingInteger = "Invalid or missing integer value";
+constexpr std::string_view kTooManyValues = "Too many values";
+constexpr std::string_view kFileChanged = "File changed or could not be read while loading";
+constexpr const char* kNoValueArray = "Unable to access the values of the dataset";
+
+// Where the values of one column go: element r of the array receives row r. The array belongs
+// to the host and holds doubles, or 32-bit integers when isInteger is set.
+struct ColumnTarget {
+  void* values;
+  bool isInteger;
+};
+
+// Fills targets with one entry per read column, in column order. False when the record does not
+// describe a column completely or the host gives no array for one; nothing is reported here.
+bool lookUpColumnTargets(const OutFileInfo& info, QvZoneNum firstZone,
+                         std::vector<ColumnTarget>& targets) {
+  const auto numValues = static_cast<size_t>(info.numValues > 0 ? info.numValues : 0);
+  if (info.columnVariable.size() < numValues || info.columnZone.size() < numValues ||
+      info.columnShared.size() < numValues) {
+    return false;
+  }
+  targets.reserve(numValues);
+  for (size_t column = 0; column < numValues; ++column) {
+    const int32_t variable = info.columnVariable[column];
+    if (variable < 0 || static_cast<size_t>(variable) >= info.varDataTypes.size()) return false;
+    const QvZoneNum zone =
+        info.columnShared[column] ? firstZone : firstZone + info.columnZone[column];
+    void* values = nullptr;
+    // The host's type is not consulted: the zone was made with info.varDataTypes.
+    QvDataType hostType = 0;
+    QorUtilDataValueGetWritableRawPtr(zone, variable + 1, &values, &hostType);
+    if (values == nullptr) return false;
+    targets.push_back({values, info.varDataTypes[static_cast<size_t>(variable)] == kTypeInt32});
+  }
+  return true;
+}
+
+// Reports the fault of the row just read and returns false. A row that could not be read at all
+// (the file shrank or failed after its lines were counted) is reported as such, not as a value
+// fault.
+[[gnu::cold, gnu::noinline]] bool reportRowFault(const AsciiFile& file, std::string_view message) {
+  file.error(file.readFailed() ? kFileChanged : message);
+  return false;
+}
+
+}  // namespace
+
+bool readDataRows(AsciiFile& file, const OutFileInfo& info, QvZoneNum firstZone) {
+  std::vector<ColumnTarget> targets;
+  if (!lookUpColumnTargets(info, firstZone, targets)) {
+    QorUtilDialogErrMsg(kNoValueArray);
+    return false;
+  }
+  const ColumnTarget* const first = targets.data();
+  const ColumnTarget* const last = first + targets.size();
+
+  qorvian::Scanner scanner;  // restarted on each row, in place
+  for (int64_t row = 0; row < info.numPoints; ++row) {
+    scanner.setString(file.readLine());
+    for (const ColumnTarget* column = first; column != last; ++column) {
+      if (column->isInteger) {
+        if (!scanner.hasNextInt64Token()) [[unlikely]] {
+          return reportRowFault(file, kMissingInteger);
+        }
+        // Only the low 32 bits are kept; a value out of range is not refused.
+        static_cast<int32_t*>(column->values)[row] = static_cast<int32_t>(scanner.nextInt64Token());
+      } else {
+        if (!scanner.hasNextDoubleToken()) [[unlikely]] {
+          return reportRowFault(file, kMissingDouble);
+        }
+        static_cast<double*>(column->values)[row] = scanner.nextDoubleToken();
+      }
+    }
+    // A number after the last value is a fault; any other text there is ignored.
+    if (scanner.hasNextDoubleToken()) [[unlikely]] {
+      return reportRowFault(file, kTooManyValues);
+    }
+  }
+  if (file.readFailed()) [[unlikely]] {
+    return reportRowFault(file, kFileChanged);
+  }
+  return true;
+}
+
+}  // namespace cvl
