@@ -1,0 +1,42 @@
+// AddOnLibrary: an add-on's shared library, loaded the way the host loads it.
+#ifndef CVL_MINIHOST_ADDON_LIBRARY_H
+#define CVL_MINIHOST_ADDON_LIBRARY_H
+
+#include <optional>
+#include <string>
+
+namespace minihost {
+
+class AddOnLibrary {
+ public:
+  // Loads the library file at path (a bare name is taken from the current folder) and finds its
+  // entry point InitQorAddOn113 by name. Nothing, with a one-line reason in error, when the library
+  // cannot be loaded or has no entry point.
+  static std::optional<AddOnLibrary> open(const std::string& path, std::string& error);
+
+  // Unloads the library.
+  ~AddOnLibrary();
+  AddOnLibrary(const AddOnLibrary&) = delete;
+  AddOnLibrary& operator=(const AddOnLibrary&) = delete;
+  // The moved-from object holds no library.
+  AddOnLibrary(AddOnLibrary&& other) noexcept;
+  AddOnLibrary& operator=(AddOnLibrary&& other) noexcept;
+
+  // Calls the entry point, as the host does once after loading the library.
+  void initialise() const;
+
+ private:
+  using EntryPoint = void (*)();
+  AddOnLibrary(void* handle, EntryPoint entryPoint) : handle_(handle), entryPoint_(entryPoint) {}
+
+  void* handle_ = nullptr;
+  EntryPoint entryPoint_ = nullptr;
+};
+
+// The add-on built beside this program: libconvergeoutloader.so in the folder of the running
+// executable. Nothing, with a reason in error, when that folder cannot be found.
+std::optional<std::string> defaultAddOnPath(std::string& error);
+
+}  // namespace minihost
+
+#endif  // CVL_MINIHOST_ADDON_LIBRARY_H

@@ -1,0 +1,47 @@
+#include "minihost/loader_choice.h"
+
+#include <fnmatch.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string_view>
+
+namespace minihost {
+
+namespace {
+
+constexpr std::string_view kPatternSeparators = ";, \t";
+
+}  // namespace
+
+bool matchesExtensions(const std::string& patterns, const std::string& fileName) {
+  const std::string baseName = std::filesystem::path(fileName).filename().string();
+  size_t start = patterns.find_first_not_of(kPatternSeparators);
+  while (start != std::string::npos) {
+    const size_t end = patterns.find_first_of(kPatternSeparators, start);
+    const std::string pattern = patterns.substr(start, end - start);
+    if (fnmatch(pattern.c_str(), baseName.c_str(), FNM_CASEFOLD) == 0) return true;
+    start = patterns.find_first_not_of(kPatternSeparators, end);
+  }
+  return false;
+}
+
+std::optional<size_t> chooseLoader(const std::vector<Loader>& loaders,
+                                   const std::vector<std::string>& fileNames, std::string& error) {
+  if (loaders.empty()) {
+    error = "the add-on registered no loader";
+    return std::nullopt;
+  }
+  if (loaders.size() == 1) return 0;
+  for (size_t i = 0; i < loaders.size(); ++i) {
+    const std::string& patterns = loaders[i].fileNameExtensions;
+    if (std::all_of(fileNames.begin(), fileNames.end(),
+                    [&](const std::string& name) { return matchesExtensions(patterns, name); })) {
+      return i;
+    }
+  }
+  error = "no registered loader takes all of the given files";
+  return std::nullopt;
+}
+
+}  // namespace minihost

@@ -1,0 +1,25 @@
+// Which registered loader the host's load dialog offers for a set of picked files.
+#ifndef CVL_MINIHOST_LOADER_CHOICE_H
+#define CVL_MINIHOST_LOADER_CHOICE_H
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "minihost/host_control.h"
+
+namespace minihost {
+
+// The position in loaders of the loader for fileNames: the only one when there is one, else the
+// first whose "FileNameExtensions" patterns match every file's name. Nothing, with a one-line
+// reason in error, when no loader is registered or none matches.
+std::optional<size_t> chooseLoader(const std::vector<Loader>& loaders,
+                                   const std::vector<std::string>& fileNames, std::string& error);
+
+// True when the base name of fileName matches one of the patterns ("*.out", several separated
+// by ';', ',' or blanks), regardless of case, as the host's file dialog filters.
+bool matchesExtensions(const std::string& patterns, const std::string& fileName);
+
+}  // namespace minihost
+
+#endif  // CVL_MINIHOST_LOADER_CHOICE_H
