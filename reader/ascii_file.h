@@ -2,11 +2,11 @@
 #ifndef CVL_READER_ASCII_FILE_H
 #define CVL_READER_ASCII_FILE_H
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace qorvian::qorutilutil {
 
@@ -14,41 +14,46 @@ namespace qorvian::qorutilutil {
 // the same memory (a window grows only to hold a line longer than itself). Lines end with "\n"
 // or "\r\n"; the terminator is never part of a line. A last line without terminator counts; a
 // terminator at the very end opens no further line; an empty file has no line.
+//
+// The file is read with pread() at 64-bit offsets, never mapped: a file that shrinks while it is
+// read ends early and sets readFailed(), it does not crash the process.
 class AsciiFile {
  public:
-  AsciiFile();
+  AsciiFile() noexcept = default;
   ~AsciiFile();  // closes the file
   AsciiFile(const AsciiFile&) = delete;
   AsciiFile& operator=(const AsciiFile&) = delete;
-  AsciiFile(AsciiFile&&) noexcept;
-  AsciiFile& operator=(AsciiFile&&) noexcept;
+  AsciiFile(AsciiFile&& other) noexcept;
+  AsciiFile& operator=(AsciiFile&& other) noexcept;
 
   // Opens fileName for reading from its first line; false when it cannot be read (missing,
-  // unreadable, a directory). Reports nothing: the caller does.
+  // unreadable, a directory or anything else that is not a regular file). Reports nothing: the
+  // caller does. A file already open is closed first.
   bool open(const std::string& fileName);
   // Closes the file; further reads see no line. Harmless when not open.
   void close();
 
   // True when no line is left for readLine.
-  bool isEOF() const;
+  bool isEOF() const { return state_.begin == state_.end && state_.atEnd; }
   // The next line, without terminator; moves on by one line. The view stays valid until the
   // next read or close. Called at the end of the file it returns an empty view, moves on
   // nothing and sets readFailed().
   std::string_view readLine();
   // The line at the 0-based position offset (5 is the sixth line), without moving the
   // sequential position. Valid until the next call of this function, or close. An empty view,
-  // and readFailed(), when the file has no such line.
+  // and readFailed(), when the file has no such line. Costs a read of the file up to that line.
   std::string_view readLineAtOffset(uint64_t offset) const;
   // True once a read found no line where the line count promised one, or the system reported a
   // read error: the file changed or failed while it was read.
-  bool readFailed() const;
+  bool readFailed() const { return state_.failed; }
 
   // The number of lines of the whole file, whatever the position; counted once, on first use.
+  // A file that cannot be read to its end sets readFailed() and counts the lines read so far.
   uint64_t numLinesInFile() const;
   // Number of the line most recently read by readLine, from 1; 0 before the first.
-  uint64_t lineNumber() const;
+  uint64_t lineNumber() const { return state_.lineNumber; }
   // The name given to open, as given.
-  const std::string& fileName() const;
+  const std::string& fileName() const { return state_.fileName; }
 
   // Show message in the host's error dialog as one text:
   //   File "<name>", line <n>: <message>    (n: the line most recently read)
@@ -58,8 +63,28 @@ class AsciiFile {
   void error(std::string_view message, uint64_t lineNumber) const;
 
  private:
-  struct State;
-  std::unique_ptr<State> state_;
+  struct State {
+    std::string fileName;
+    int fd = -1;
+    // The window: bytes [begin, end) of window are read but not yet handed out as lines.
+    std::unique_ptr<char[]> window;
+    size_t capacity = 0;
+    size_t begin = 0;
+    size_t end = 0;
+    uint64_t readOffset = 0;  // file offset of the byte after window[end - 1]
+    bool atEnd = true;        // the file holds nothing after readOffset
+    uint64_t lineNumber = 0;
+    mutable bool failed = false;
+    mutable bool counted = false;
+    mutable uint64_t numLines = 0;
+    mutable std::string lineAtOffset;  // the text given by readLineAtOffset
+  };
+
+  // Reads more of the file behind the unread bytes, moving them to the front of the window and
+  // growing it when they fill it. False at the end of the file or on a read error.
+  bool refill();
+
+  State state_;
 };
 
 }  // namespace qorvian::qorutilutil

@@ -1,0 +1,279 @@
+#include "reader/ascii_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "host/qorutil_api.h"
+
+namespace qorvian::qorutilutil {
+namespace {
+
+// The window's first size; it doubles only while one line does not fit.
+constexpr size_t kWindowSize = size_t{1} << 20;
+// Block sizes for the line count (a pass over the whole file; a block that stays in the core's
+// cache while it is counted) and for readLineAtOffset (a short walk from the start of the file).
+constexpr size_t kCountBlockSize = size_t{1} << 18;
+constexpr size_t kOffsetBlockSize = size_t{1} << 16;
+
+// pread() that resumes after a signal. -1 on a read error, 0 at the end of the file.
+ssize_t readAt(int fd, char* into, size_t size, uint64_t offset) {
+  ssize_t n;
+  do {
+    n = ::pread(fd, into, size, static_cast<off_t>(offset));
+  } while (n < 0 && errno == EINTR);
+  return n;
+}
+
+// Number of '\n' bytes in [data, data + size).
+uint64_t countNewlines(const char* data, size_t size) {
+  uint64_t count = 0;
+  size_t i = 0;
+#if defined(__SSE2__)
+  // Four vectors of 16 bytes per step. Each byte lane counts its own matches for at most 255
+  // steps before the lanes are summed, so that no lane overflows.
+  const __m128i newline = _mm_set1_epi8('\n');
+  const __m128i zero = _mm_setzero_si128();
+  const auto matches = [&](size_t at) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
+    return _mm_cmpeq_epi8(bytes, newline);  // -1 in each matching lane
+  };
+  while (size - i >= 64) {
+    const size_t steps = std::min<size_t>((size - i) / 64, 255);
+    __m128i lanes0 = zero, lanes1 = zero, lanes2 = zero, lanes3 = zero;
+    for (size_t step = 0; step < steps; ++step, i += 64) {
+      lanes0 = _mm_sub_epi8(lanes0, matches(i));
+      lanes1 = _mm_sub_epi8(lanes1, matches(i + 16));
+      lanes2 = _mm_sub_epi8(lanes2, matches(i + 32));
+      lanes3 = _mm_sub_epi8(lanes3, matches(i + 48));
+    }
+    const __m128i sums =
+        _mm_add_epi64(_mm_add_epi64(_mm_sad_epu8(lanes0, zero), _mm_sad_epu8(lanes1, zero)),
+                      _mm_add_epi64(_mm_sad_epu8(lanes2, zero), _mm_sad_epu8(lanes3, zero)));
+    count += static_cast<uint64_t>(_mm_cvtsi128_si64(sums)) +
+             static_cast<uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(sums, sums)));
+  }
+#endif
+  count += static_cast<uint64_t>(std::count(data + i, data + size, '\n'));
+  return count;
+}
+
+}  // namespace
+
+AsciiFile::~AsciiFile() {
+  close();
+}
+
+AsciiFile::AsciiFile(AsciiFile&& other) noexcept : state_(std::exchange(other.state_, State{})) {}
+
+AsciiFile& AsciiFile::operator=(AsciiFile&& other) noexcept {
+  if (this != &other) {
+    close();
+    state_ = std::exchange(other.state_, State{});
+  }
+  return *this;
+}
+
+bool AsciiFile::open(const std::string& fileName) {
+  close();
+  state_ = State{};
+  state_.fileName = fileName;
+  // O_NONBLOCK: opening a named pipe would otherwise wait for a writer, for ever if none comes;
+  // the pipe is refused below as no regular file. Reads of a regular file ignore the flag.
+  const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return false;
+  state_.fd = fd;
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    close();
+    return false;
+  }
+  ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+  state_.window = std::make_unique_for_overwrite<char[]>(kWindowSize);
+  state_.capacity = kWindowSize;
+  state_.atEnd = false;
+  // The first read proves the file readable and lets isEOF answer for an empty file.
+  refill();
+  if (state_.failed) {
+    close();
+    return false;
+  }
+  return true;
+}
+
+void AsciiFile::close() {
+  if (state_.fd >= 0) ::close(state_.fd);
+  state_.fd = -1;
+  state_.window.reset();
+  state_.capacity = 0;
+  state_.begin = 0;
+  state_.end = 0;
+  state_.atEnd = true;
+  state_.lineAtOffset = std::string();
+}
+
+bool AsciiFile::refill() {
+  State& s = state_;
+  if (s.fd < 0 || s.atEnd) return false;
+  const size_t pending = s.end - s.begin;
+  if (s.begin > 0) {
+    std::memmove(s.window.get(), s.window.get() + s.begin, pending);
+    s.begin = 0;
+    s.end = pending;
+  }
+  if (s.end == s.capacity) {
+    // One line fills the whole window: double it.
+    const size_t capacity = s.capacity * 2;
+    auto window = std::make_unique_for_overwrite<char[]>(capacity);
+    std::memcpy(window.get(), s.window.get(), s.end);
+    s.window = std::move(window);
+    s.capacity = capacity;
+  }
+  const ssize_t n = readAt(s.fd, s.window.get() + s.end, s.capacity - s.end, s.readOffset);
+  if (n <= 0) {
+    s.atEnd = true;
+    if (n < 0) {
+      // Lines after a read error cannot be trusted: drop what is left.
+      s.failed = true;
+      s.begin = 0;
+      s.end = 0;
+    }
+    return false;
+  }
+  s.end += static_cast<size_t>(n);
+  s.readOffset += static_cast<uint64_t>(n);
+  return true;
+}
+
+std::string_view AsciiFile::readLine() {
+  State& s = state_;
+  size_t scanFrom = s.begin;
+  for (;;) {
+    const char* base = s.window.get();
+    const char* newline = nullptr;
+    if (scanFrom < s.end) {
+      newline = static_cast<const char*>(std::memchr(base + scanFrom, '\n', s.end - scanFrom));
+    }
+    // A terminator in the window's last byte ends the line only when the file is known to end
+    // there, or isEOF() could not tell without a read that moves the window.
+    if (newline != nullptr && (newline + 1 < base + s.end || s.atEnd)) {
+      const size_t start = s.begin;
+      size_t stop = static_cast<size_t>(newline - base);
+      s.begin = stop + 1;
+      if (stop > start && base[stop - 1] == '\r') --stop;
+      ++s.lineNumber;
+      return {base + start, stop - start};
+    }
+    if (newline == nullptr && s.atEnd) {
+      if (s.begin == s.end) {
+        s.failed = true;
+        return {};
+      }
+      // The last line, without terminator.
+      const size_t start = s.begin;
+      s.begin = s.end;
+      ++s.lineNumber;
+      return {base + start, s.end - start};
+    }
+    // The line runs past the window: read more, without scanning its known part again.
+    const size_t scanned =
+        (newline != nullptr ? static_cast<size_t>(newline - base) : s.end) - s.begin;
+    refill();
+    scanFrom = s.begin + scanned;
+  }
+}
+
+std::string_view AsciiFile::readLineAtOffset(uint64_t offset) const {
+  const State& s = state_;
+  s.lineAtOffset.clear();
+  if (s.fd < 0) {
+    s.failed = true;
+    return {};
+  }
+  auto block = std::make_unique_for_overwrite<char[]>(kOffsetBlockSize);
+  uint64_t toSkip = offset;  // terminators still to pass before the line starts
+  uint64_t fileOffset = 0;
+  for (;;) {
+    const ssize_t n = readAt(s.fd, block.get(), kOffsetBlockSize, fileOffset);
+    if (n < 0) {
+      s.failed = true;
+      s.lineAtOffset.clear();
+      return {};
+    }
+    if (n == 0) break;
+    fileOffset += static_cast<uint64_t>(n);
+    const char* p = block.get();
+    const char* const end = p + n;
+    while (toSkip > 0 && p < end) {
+      const void* newline = std::memchr(p, '\n', static_cast<size_t>(end - p));
+      if (newline == nullptr) {
+        p = end;
+      } else {
+        p = static_cast<const char*>(newline) + 1;
+        --toSkip;
+      }
+    }
+    if (toSkip > 0) continue;
+    const void* newline = std::memchr(p, '\n', static_cast<size_t>(end - p));
+    if (newline != nullptr) {
+      s.lineAtOffset.append(p, static_cast<const char*>(newline));
+      if (!s.lineAtOffset.empty() && s.lineAtOffset.back() == '\r') s.lineAtOffset.pop_back();
+      return s.lineAtOffset;
+    }
+    s.lineAtOffset.append(p, end);
+  }
+  // The end of the file: the line exists only when it has text after the last terminator.
+  if (toSkip > 0 || s.lineAtOffset.empty()) {
+    s.failed = true;
+    return {};
+  }
+  return s.lineAtOffset;
+}
+
+uint64_t AsciiFile::numLinesInFile() const {
+  const State& s = state_;
+  if (s.counted || s.fd < 0) return s.numLines;
+  auto block = std::make_unique_for_overwrite<char[]>(kCountBlockSize);
+  uint64_t lines = 0;
+  uint64_t offset = 0;
+  char last = '\n';
+  for (;;) {
+    const ssize_t n = readAt(s.fd, block.get(), kCountBlockSize, offset);
+    if (n < 0) s.failed = true;
+    if (n <= 0) break;
+    const size_t size = static_cast<size_t>(n);
+    lines += countNewlines(block.get(), size);
+    last = block[size - 1];
+    offset += size;
+  }
+  if (last != '\n') ++lines;  // a last line without terminator
+  s.numLines = lines;
+  s.counted = true;
+  return lines;
+}
+
+void AsciiFile::error(std::string_view message) const {
+  std::string text = "File \"" + state_.fileName + "\"";
+  if (state_.lineNumber > 0) text += ", line " + std::to_string(state_.lineNumber);
+  text += ": ";
+  text += message;
+  QorUtilDialogErrMsg(text.c_str());
+}
+
+void AsciiFile::error(std::string_view message, uint64_t lineNumber) const {
+  std::string text = "File \"" + state_.fileName + "\", line " + std::to_string(lineNumber) + ": ";
+  text += message;
+  QorUtilDialogErrMsg(text.c_str());
+}
+
+}  // namespace qorvian::qorutilutil

@@ -1,0 +1,59 @@
+// The white space of a text as a bit mask, 64 bytes at a time, for the scanner's token search.
+#ifndef CVL_READER_WHITE_SPACE_MASK_H
+#define CVL_READER_WHITE_SPACE_MASK_H
+
+#include <cstddef>
+#include <cstdint>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace qorvian::whitespace {
+
+// White space: space, tab, LF, VT, FF and CR.
+inline bool isWhiteSpace(char c) {
+  return c == ' ' || static_cast<unsigned char>(c - '\t') <= '\r' - '\t';
+}
+
+#if defined(__SSE2__)
+// Bit i set when p[i] is white space, for the 16 bytes from p.
+inline uint64_t mask16(const char* p) {
+  const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  const __m128i blank = _mm_cmpeq_epi8(bytes, _mm_set1_epi8(' '));
+  // '\t' to '\r': the bytes whose distance from '\t', taken unsigned, is at most 4.
+  const __m128i distance = _mm_sub_epi8(bytes, _mm_set1_epi8('\t'));
+  const __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(distance, _mm_set1_epi8(4)), distance);
+  return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(blank, control)));
+}
+#endif
+
+// The mask of the 64 bytes from block, which lies in the text [begin, end): bit i is set when
+// block[i] is white space or lies at or past end, so that the end of the text ends a token.
+// Reads nothing outside the text.
+inline uint64_t mask64(const char* block, const char* begin, const char* end) {
+  const ptrdiff_t size = end - block;
+  if (size <= 0) return ~uint64_t{0};
+  uint64_t mask = 0;
+  ptrdiff_t i = 0;
+#if defined(__SSE2__)
+  if (size >= 64) {
+    return mask16(block) | mask16(block + 16) << 16 | mask16(block + 32) << 32 |
+           mask16(block + 48) << 48;
+  }
+  for (; size - i >= 16; i += 16) mask |= mask16(block + i) << i;
+  if (i < size && end - begin >= 16) {
+    // The last few bytes: the 16 that end the text, shifted down to their place.
+    const ptrdiff_t rest = size - i;
+    mask |= (mask16(end - 16) >> (16 - rest)) << i;
+    i = size;
+  }
+#endif
+  for (; i < size && i < 64; ++i) mask |= uint64_t{isWhiteSpace(block[i])} << i;
+  if (size < 64) mask |= ~uint64_t{0} << size;
+  return mask;
+}
+
+}  // namespace qorvian::whitespace
+
+#endif  // CVL_READER_WHITE_SPACE_MASK_H
