@@ -35,9 +35,10 @@ struct MINIHOST_API ValueArray {
   ValueArray(const ValueArray&) = delete;
   ValueArray& operator=(const ValueArray&) = delete;
 
-  QvDataType type;  // QV_DATATYPE_DOUBLE or QV_DATATYPE_INT32
-  int64_t size;     // number of values
-  void* data;       // size doubles or size int32_t values
+  QvDataType type;         // QV_DATATYPE_DOUBLE or QV_DATATYPE_INT32
+  int64_t size;            // number of values
+  void* data;              // size doubles or size int32_t values
+  size_t mappedBytes = 0;  // length of data's own mapping; 0 when data came from calloc
 
   double asDouble(int64_t index) const;  // the value at index, an integer converted
 };
@@ -45,9 +46,9 @@ struct MINIHOST_API ValueArray {
 struct Zone {
   std::string name;
   int64_t points = 0;
-  std::vector<QvDataType> types;       // one per variable, as given in "VarDataType"
-  std::vector<QvZoneNum> shareZones;   // one per variable, as given in "VarShareZoneList"; all
-                                       // 0 when the zone was given none
+  std::vector<QvDataType> types;      // one per variable, as given in "VarDataType"
+  std::vector<QvZoneNum> shareZones;  // one per variable, as given in "VarShareZoneList"; all
+                                      // 0 when the zone was given none
   std::vector<std::shared_ptr<ValueArray>> values;  // one per variable
 };
 

@@ -1,3 +1,5 @@
+#include <sys/mman.h>
+
 #include <cstdint>
 #include <cstdlib>
 #include <new>
@@ -14,10 +16,15 @@ size_t valueSize(QvDataType type) {
   return type == QV_DATATYPE_INT32 ? sizeof(int32_t) : sizeof(double);
 }
 
+// Arrays from this size on get a mapping of their own, backed by huge pages where the system
+// gives them: on a virtual machine every 4 KiB page fault is expensive, and writing the values
+// of a large zone page by page would cost more than reading them.
+constexpr size_t kMappedFrom = size_t{2} << 20;
+
 }  // namespace
 
-// calloc leaves the pages of a large array unmapped until they are written, so a zone of
-// billions of points costs memory only for the values actually stored.
+// Anonymous mappings and calloc both leave the pages of a large array unmapped until they are
+// written, so a zone of billions of points costs memory only for the values actually stored.
 ValueArray::ValueArray(QvDataType valueType, int64_t valueCount)
     : type(valueType), size(valueCount), data(nullptr) {
   if (type != QV_DATATYPE_DOUBLE && type != QV_DATATYPE_INT32) {
@@ -31,12 +38,25 @@ ValueArray::ValueArray(QvDataType valueType, int64_t valueCount)
   }
   // At least one value, so that an empty array still has an address of its own.
   const auto elements = size == 0 ? size_t{1} : static_cast<size_t>(size);
+  const size_t bytes = elements * valueSize(type);
+  if (bytes >= kMappedFrom) {
+    void* mapped = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapped == MAP_FAILED) throw std::bad_alloc();
+    madvise(mapped, bytes, MADV_HUGEPAGE);  // a hint: without huge pages the array still works
+    data = mapped;
+    mappedBytes = bytes;
+    return;
+  }
   data = std::calloc(elements, valueSize(type));
   if (data == nullptr) throw std::bad_alloc();
 }
 
 ValueArray::~ValueArray() {
-  std::free(data);
+  if (mappedBytes != 0) {
+    munmap(data, mappedBytes);
+  } else {
+    std::free(data);
+  }
 }
 
 double ValueArray::asDouble(int64_t index) const {
