@@ -1,14 +1,15 @@
-// What the add-on's tests share: the module loaded as the host loads it, the host's call log in
-// short form, and the check that the host is back at rest.
+// What the add-on's tests share: the module loaded as the host loads it, the host's call log and
+// its faults in short form, and the check that the host is back at rest.
 #ifndef CVL_TESTS_ADDON_ADDON_TEST_SUPPORT_H
 #define CVL_TESTS_ADDON_ADDON_TEST_SUPPORT_H
 
 #include <dlfcn.h>
 
-#include <functional>
+#include <algorithm>
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -30,39 +31,45 @@ inline std::vector<std::string> split(const std::string& text) {
   return entries;
 }
 
+#ifdef CVL_ADDON_MODULE
 // InitQorAddOn113 of the module at CVL_ADDON_MODULE, loaded once per process and kept loaded.
 inline void (*addOnEntryPoint())() {
-#ifdef CVL_ADDON_MODULE
   static void* const module = dlopen(CVL_ADDON_MODULE, RTLD_NOW | RTLD_LOCAL);
   if (module == nullptr) throw std::runtime_error(dlerror());
   return reinterpret_cast<void (*)()>(dlsym(module, "InitQorAddOn113"));
-#else
-  return nullptr;
-#endif
 }
+#endif
 
-// The calls from position from of the log on, "function detail" or "function", filtered by keep.
-inline std::vector<std::string> callsSince(
-    size_t from,
-    const std::function<bool(const std::string&)>& keep = [](const std::string&) { return true; }) {
+// The calls from position from of the log on, as "function detail" or "function"; only those of
+// the functions named in keep ('|'-separated) when keep is given.
+inline std::vector<std::string> callsSince(size_t from, const std::string& keep = "") {
+  const std::vector<std::string> kept = split(keep);
   std::vector<std::string> made;
   for (size_t i = from; i < minihost::calls().size(); ++i) {
     const minihost::Call& c = minihost::calls()[i];
-    if (keep(c.function))
+    if (keep.empty() || std::ranges::find(kept, c.function) != kept.end())
       made.push_back(c.detail.empty() ? c.function : c.function + " " + c.detail);
   }
   return made;
 }
 
-inline size_t countCalls(const std::string& function, size_t from) {
-  return callsSince(from, [&](const std::string& f) { return f == function; }).size();
+// Arms fault, "function nth" to fail that call or "function nth!" to make it throw
+// std::bad_alloc; "" arms nothing.
+inline void injectFault(const std::string& fault) {
+  if (fault.empty()) return;
+  const size_t space = fault.find(' ');
+  minihost::injectFault(
+      fault.substr(0, space), std::stoll(fault.substr(space + 1)),
+      fault.back() == '!' ? minihost::FaultKind::BadAlloc : minihost::FaultKind::Fail);
 }
 
-// The load bracket: busy on/off, load start, hand-back and finish, in the order made.
-inline std::vector<std::string> loadBracket(size_t from) {
-  return callsSince(from, [](const std::string& f) {
-    return f == "QorUtilPleaseWait" || f == "QorUtilDataLoadStart" ||
-           f == "QorUtilImportSetLoaderInstr" || f == "QorUtilDataLoadFinishX";
+// Makes the host's error dialog throw at its first message: std::runtime_error("sink failed")
+// when standard is set, else an int.
+inline void throwFromFirstMessage(bool standard) {
+  minihost::setMessageSink([standard, thrown = false](const std::string&) mutable {
+    if (std::exchange(thrown, true)) return;
+    if (standard) throw std::runtime_error("sink failed");
+    throw 42;
   });
 }
 
@@ -72,17 +79,6 @@ inline void expectHostAtRest() {
   EXPECT_EQ(minihost::lockDepth(), 0);
   EXPECT_EQ(minihost::loadDepth(), 0);
   EXPECT_FALSE(minihost::busy());
-}
-
-// Makes the host's error dialog throw at its first message: a std::runtime_error("sink
-// failed") when std is set, else a non-std exception (an int).
-inline void throwFromFirstMessage(bool std) {
-  minihost::setMessageSink([std, thrown = false](const std::string&) mutable {
-    if (thrown) return;
-    thrown = true;
-    if (std) throw std::runtime_error("sink failed");
-    throw 42;
-  });
 }
 
 }  // namespace cvltest

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "tests/addon/addon_test_support.h"
@@ -51,17 +50,14 @@ TEST(ParseInstructions, Table) {
 
     EXPECT_EQ(fileNames, cvltest::split(c.fileNames));
     std::vector<std::string> messages;
-    for (const char* m = c.messages; *m != '\0'; ++m) {
+    for (const char* m = c.messages; *m != '\0'; ++m)
       messages.push_back(*m == 'I' ? "Invalid FILELIST command." : "Missing FILELIST command.");
-    }
     EXPECT_EQ(minihost::messages(), messages);
-    std::vector<int> read;
-    for (const std::string& call : cvltest::callsSince(
-             0, [](const std::string& f) { return f == "QorUtilStringListGetRawStringPtr"; })) {
+    std::vector<int> read;  // the positions of the entries read
+    for (const std::string& call : cvltest::callsSince(0, "QorUtilStringListGetRawStringPtr"))
       read.push_back(std::stoi(call.substr(call.find(' ') + 1)));
-    }
-    EXPECT_EQ(read.empty() ? 0 : *std::max_element(read.begin(), read.end()), c.lastRead);
-    EXPECT_TRUE(std::none_of(read.begin(), read.end(), [](int p) { return p < 3; }));
+    EXPECT_EQ(read.empty() ? 0 : std::ranges::max(read), c.lastRead);
+    EXPECT_GE(read.empty() ? 3 : std::ranges::min(read), 3);
     cvltest::expectHostAtRest();
   }
 }
