@@ -1,48 +1,65 @@
-// Runs a step of the header reader on a text written to a temporary file, and collects what it
-// reported in the host's error dialog.
+// Runs the header reader on a file or a text, and gives what it found and what it reported in the
+// host's error dialog in short forms that test tables can state.
 #ifndef CVL_TESTS_SUPPORT_HEADER_READING_H
 #define CVL_TESTS_SUPPORT_HEADER_READING_H
 
-#include <cstdint>
-#include <stdexcept>
+#include <gtest/gtest.h>
+
+#include <span>
+#include <sstream>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "minihost/host_control.h"
-#include "reader/ascii_file.h"
-#include "reader/out_file_info.h"
+#include "reader/out_file_header.h"
 #include "tests/support/temp_dir.h"
 
 namespace cvltest {
 
-struct HeaderReading {
-  bool ok = false;
-  cvl::OutFileInfo info;
-  std::vector<std::string> messages;  // error-dialog texts, in order
-  std::string path;                   // the file's full name, as given to open
-  uint64_t lineNumber = 0;            // the file's sequential position after the step
-};
-
-// Opens the file path and calls step(file, info) on a fresh record.
-template <typename Step>
-HeaderReading readHeaderFile(const std::string& path, Step step) {
-  HeaderReading result;
-  result.path = path;
-  qorvian::qorutilutil::AsciiFile file;
-  if (!file.open(path)) throw std::runtime_error("cannot open " + path);
-  minihost::reset();
-  result.ok = step(file, result.info);
-  result.messages = minihost::messages();
-  result.lineNumber = file.lineNumber();
-  return result;
+// The dialog texts joined by '\n'; one about a line of the file path, in the exact form
+// File "<path>", line <n>: <text>   is written "<n>: <text>", any other as it is.
+inline std::string linedMessages(const std::string& path, const std::vector<std::string>& texts) {
+  const std::string prefix = "File \"" + path + "\", line ";
+  std::string all;
+  for (const std::string& t : texts)
+    all += (all.empty() ? "" : "\n") + (t.starts_with(prefix) ? t.substr(prefix.size()) : t);
+  return all;
 }
 
-// Writes text to fileName in dir and reads it as readHeaderFile does.
-template <typename Step>
-HeaderReading readHeaderText(const TempDir& dir, const std::string& fileName, std::string_view text,
-                             Step step) {
-  return readHeaderFile(dir.write(fileName, text), step);
+// The items joined by ',' (numbers in full precision), to compare with a table's text.
+template <typename List>
+std::string joined(const List& items) {
+  std::ostringstream out;
+  out.precision(17);
+  for (const auto& item : items) out << (out.tellp() > 0 ? "," : "") << item;
+  return out.str();
+}
+
+// What readOutFileHeader makes of the file path, in one line: its messages, and when it accepts
+// the header the record's counts, variables, columns and zones:
+//   <numColumns> <numValues> <numPoints> | <numVariables> <varNames> : <varDataTypes> /
+//   <columnVariable> <columnZone> <columnShared> / <numZones> <zoneNames>
+// An accepted header also gives the title "CONVERGE Data" and leaves the file after line 5.
+inline std::string readHeader(const std::string& path) {
+  qorvian::qorutilutil::AsciiFile file;
+  cvl::OutFileInfo i;
+  minihost::reset();
+  const bool ok = file.open(path) && cvl::readOutFileHeader(file, i);
+  EXPECT_TRUE(!ok || (i.title == "CONVERGE Data" && file.lineNumber() == 5)) << path;
+  if (!ok) return linedMessages(path, minihost::messages());
+  std::ostringstream out;
+  out << linedMessages(path, minihost::messages()) << i.numColumns << ' ' << i.numValues << ' '
+      << i.numPoints << " | " << i.numVariables << ' ' << joined(i.varNames) << " : "
+      << joined(i.varDataTypes) << " / " << joined(i.columnVariable) << ' ' << joined(i.columnZone)
+      << ' ' << joined(i.columnShared) << " / " << i.numZones << ' ' << joined(i.zoneNames);
+  return out.str();
+}
+
+// Compares readHeader of each case's text, written to fileName, with the case's expected text.
+inline void expectHeaders(std::span<const std::pair<std::string, std::string>> cases,
+                          const std::string& fileName = "case.out") {
+  for (const auto& [text, expected] : cases)
+    EXPECT_EQ(readHeader(TempDir().write(fileName, text)), expected) << text;
 }
 
 // A message that a test expects: against line of the file, or, with line 0, shown directly in
@@ -56,10 +73,9 @@ struct ExpectedMessage {
 inline std::vector<std::string> dialogTexts(const std::string& path,
                                             const std::vector<ExpectedMessage>& expected) {
   std::vector<std::string> texts;
-  for (const ExpectedMessage& m : expected) {
-    texts.push_back(m.line == 0 ? std::string(m.text)
-                                : "File \"" + path + "\", line " + std::to_string(m.line) + ": " +
-                                      std::string(m.text));
+  for (const auto& [line, text] : expected) {
+    const std::string at = "File \"" + path + "\", line " + std::to_string(line) + ": ";
+    texts.push_back((line == 0 ? "" : at) + std::string(text));
   }
   return texts;
 }
