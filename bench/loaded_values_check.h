@@ -1,0 +1,22 @@
+// Checks what a load put into the stand-in host against the file's own text.
+#ifndef CVL_BENCH_LOADED_VALUES_CHECK_H
+#define CVL_BENCH_LOADED_VALUES_CHECK_H
+
+#include <string>
+
+#include "minihost/host_control.h"
+
+namespace cvlbench {
+
+// Compares dataSet with the file at path, as a separate reading of the file: the number of
+// zones and variables that its header gives, and every value of the first two rows, the middle
+// row and the last two rows, parsed from the text and looked up in the zone and variable that
+// the header assigns to its column. Exact equality: both sides parse the same digits. Returns
+// true when all agree; else false with the first disagreement in error. summary receives what
+// was compared.
+bool checkLoadedValues(const std::string& path, const minihost::DataSet& dataSet,
+                       std::string& summary, std::string& error);
+
+}  // namespace cvlbench
+
+#endif  // CVL_BENCH_LOADED_VALUES_CHECK_H

@@ -1,0 +1,108 @@
+#include "bench/out_file_layout.h"
+
+#include <algorithm>
+#include <array>
+#include <string_view>
+
+namespace cvlbench {
+namespace {
+
+struct Quantity {
+  std::string_view name;
+  std::string_view unit;
+  ValueKind kind;
+};
+
+constexpr Quantity kCrank{"Crank", "(DEG)", ValueKind::CrankAngle};
+constexpr Quantity kStep{"Cycle_Number", "(number)", ValueKind::StepCount};
+
+// The quantities after the first two columns, in the order they are handed out.
+constexpr std::array<Quantity, 14> kQuantities{{
+    {"Pressure", "(Pa)", ValueKind::Pressure},
+    {"Temperature", "(K)", ValueKind::Temperature},
+    {"Mass", "(kg)", ValueKind::Mass},
+    {"Mass_Flow_Rate", "(kg/s)", ValueKind::SignedFlow},
+    {"Density", "(kg/m3)", ValueKind::Density},
+    {"Velocity", "(m/s)", ValueKind::Velocity},
+    {"Integrated_HR", "(J)", ValueKind::Energy},
+    {"HR_Rate", "(J/DEG)", ValueKind::HeatRate},
+    {"Mass_Fraction", "(dimensionless)", ValueKind::Fraction},
+    {"Volume", "(m3)", ValueKind::Volume},
+    {"TKE", "(m2/s2)", ValueKind::Turbulence},
+    {"Parcel_Flow_Rate", "(kg/s)", ValueKind::SignedFlow},
+    {"Equiv_Ratio", "(none)", ValueKind::Density},
+    {"Wall_Heat_Flux", "(W/m2)", ValueKind::HeatRate},
+}};
+
+// The index-th variable of the sequence crank, step counter, then the quantities, numbered
+// _1, _2, ... on every pass after the first.
+ColumnSpec variableAt(int32_t index) {
+  ColumnSpec spec;
+  if (index < 2) {
+    const Quantity& quantity = index == 0 ? kCrank : kStep;
+    spec.name = quantity.name;
+    spec.unit = quantity.unit;
+    spec.kind = quantity.kind;
+    return spec;
+  }
+  const auto position = static_cast<size_t>(index - 2);
+  const Quantity& quantity = kQuantities[position % kQuantities.size()];
+  const size_t pass = position / kQuantities.size();
+  spec.name = quantity.name;
+  if (pass > 0) spec.name += "_" + std::to_string(pass);
+  spec.unit = quantity.unit;
+  spec.kind = quantity.kind;
+  return spec;
+}
+
+int32_t widthFor(const ColumnSpec& spec) {
+  const size_t longest = std::max({spec.name.size(), spec.unit.size(), spec.location.size()});
+  return std::max(kMinColumnWidth, static_cast<int32_t>(longest) + 2);
+}
+
+}  // namespace
+
+bool makeLayout(const LayoutOptions& options, std::vector<ColumnSpec>& columns,
+                std::string& error) {
+  columns.clear();
+  if (options.columns < 1) {
+    error = "the file needs at least one column";
+    return false;
+  }
+  if (options.regions < 0 || options.sharedColumns < 0) {
+    error = "regions and shared columns cannot be negative";
+    return false;
+  }
+  if (options.regions == 0) {
+    if (options.sharedColumns > 0) {
+      error = "shared columns need regions";
+      return false;
+    }
+    for (int32_t c = 0; c < options.columns; ++c) columns.push_back(variableAt(c));
+  } else {
+    const int32_t regionColumns = options.columns - options.sharedColumns;
+    if (regionColumns < options.regions || regionColumns % options.regions != 0) {
+      error = "the " + std::to_string(regionColumns) +
+              " columns after the shared ones do not divide evenly among " +
+              std::to_string(options.regions) + " regions";
+      return false;
+    }
+    for (int32_t c = 0; c < options.sharedColumns; ++c) {
+      ColumnSpec spec = variableAt(c);
+      spec.location = "(none)";
+      columns.push_back(std::move(spec));
+    }
+    const int32_t perRegion = regionColumns / options.regions;
+    for (int32_t region = 0; region < options.regions; ++region) {
+      for (int32_t v = 0; v < perRegion; ++v) {
+        ColumnSpec spec = variableAt(options.sharedColumns + v);
+        spec.location = "Region" + std::to_string(region);
+        columns.push_back(std::move(spec));
+      }
+    }
+  }
+  for (ColumnSpec& spec : columns) spec.width = widthFor(spec);
+  return true;
+}
+
+}  // namespace cvlbench

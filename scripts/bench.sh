@@ -1,0 +1,98 @@
+#!/usr/bin/env bash
+# Loader benchmark: builds the benchmark programs, generates the benchmark files (once; they are
+# deterministic) and measures, in one process per file set:
+#   1. load throughput of the add-on into the stand-in host against the floor loop, on a 100 MB
+#      single-zone file of 20 columns and a 100 MB file of 300 columns in three regions with
+#      shared columns (median of alternating runs after a warm-up); then the single-zone file
+#      again with the host's arrays taken from reused memory, to show what fresh memory costs;
+#   2. how the cost grows with the file: single-zone files of 10 MB, 100 MB and 1 GB;
+#   3. the header reader's cost on files of 1 MB to 1 GB.
+# With --big it then generates a file larger than 4 GiB, loads it with a check of its values at
+# the first, middle and last rows, and deletes it.
+#
+#   scripts/bench.sh [--big] [--prepare-only] [--no-build]
+#
+# --prepare-only builds and generates, and measures nothing; --no-build uses the programs already
+# in the build folder.
+#
+# Environment: CVL_BENCH_DIR (files; default /tmp/cvl-bench), CVL_BENCH_BUILD (build folder;
+# default build/bench), CVL_BENCH_RUNS (measured rounds; default 7).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+big=false
+prepare_only=false
+build_first=true
+for arg in "$@"; do
+  case "$arg" in
+    --big) big=true ;;
+    --prepare-only) prepare_only=true ;;
+    --no-build) build_first=false ;;
+    *) echo "usage: $0 [--big] [--prepare-only] [--no-build]" >&2; exit 2 ;;
+  esac
+done
+
+data=${CVL_BENCH_DIR:-/tmp/cvl-bench}
+build=${CVL_BENCH_BUILD:-build/bench}
+runs=${CVL_BENCH_RUNS:-7}
+bin=$build/bin
+
+if $build_first; then
+  cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build "$build" -j "$(nproc)" --target generate-out-file cvl-bench-load \
+    cvl-bench-header convergeoutloader minihost >/dev/null
+fi
+
+mkdir -p "$data"
+# generate NAME GENERATOR-OPTIONS...: writes $data/NAME unless it is there already.
+generate() {
+  local name=$1
+  shift
+  [ -s "$data/$name" ] || "$bin/generate-out-file" --output "$data/$name" "$@"
+}
+generate single-100M.out --size 100M --columns 20
+generate regions-100M.out --size 100M --columns 300 --regions 3 --shared 3
+generate single-1M.out --size 1M --columns 20
+generate single-10M.out --size 10M --columns 20
+generate single-1G.out --size 1G --columns 20
+$prepare_only && exit 0
+
+echo "== machine"
+echo "$(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs)," \
+  "$(free -g | awk '/Mem:/ {print $2}') GB memory; load average now: $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "build: $build (RelWithDebInfo, $(c++ --version | head -1))"
+
+echo "== 1. loader against the floor loop, 100 MB files ($runs rounds after 1 warm-up)"
+"$bin/cvl-bench-load" --runs "$runs" --check "$data/single-100M.out" "$data/regions-100M.out"
+
+echo "== 1b. the same single-zone file, host value arrays from reused heap memory (diagnostic)"
+# The stand-in host callocs every value array afresh; arrays of a few MB come straight from
+# mmap, so each load pays the kernel's page faults for them, which the floor loop's array,
+# made before the timing, does not. Raising glibc's mmap threshold lets the arrays reuse the
+# heap of the previous round instead: the difference is the cost of fresh host memory.
+GLIBC_TUNABLES=glibc.malloc.mmap_threshold=33554432:glibc.malloc.trim_threshold=4294967296 \
+  "$bin/cvl-bench-load" --runs "$runs" "$data/single-100M.out"
+
+echo "== 2. growth with size, single zone, 20 columns"
+"$bin/cvl-bench-load" --runs "$runs" "$data/single-10M.out" "$data/single-100M.out"
+"$bin/cvl-bench-load" --runs 3 "$data/single-1G.out"
+
+echo "== 3. header reader"
+"$bin/cvl-bench-header" "$data/single-1M.out" "$data/single-10M.out" "$data/single-100M.out" \
+  "$data/single-1G.out"
+
+if $big; then
+  echo "== 4. a file larger than 4 GiB"
+  big_file=$data/single-4.5GiB.out
+  need_kb=$((5 * 1024 * 1024))
+  free_kb=$(df -Pk "$data" | awk 'NR == 2 {print $4}')
+  if [ "$free_kb" -lt $((3 * need_kb)) ]; then
+    echo "skipped: $((free_kb / 1024 / 1024)) GiB free in $data, want $((3 * need_kb / 1024 / 1024))"
+  else
+    trap 'rm -f "$big_file"' EXIT
+    /usr/bin/time -f "generated in %e s" "$bin/generate-out-file" --output "$big_file" \
+      --size 4.5GiB --columns 20
+    "$bin/cvl-bench-load" --runs 2 --check "$big_file"
+    rm -f "$big_file"
+  fi
+fi

@@ -1,0 +1,167 @@
+#!/usr/bin/python3
+"""Whole-process comparison of the loader with numpy.loadtxt and pandas.read_csv.
+
+Times, on the benchmark files that scripts/bench.sh generates, each of these as a process of
+its own, and records its peak memory (maximum resident set size, from GNU time):
+
+  minihost   the stand-in host loading the file through the add-on (minihost FILE)
+  floor      the floor loop program (cvl-bench-load --only floor): maps the file and parses
+             every token with std::from_chars into a preallocated array
+  numpy      numpy.loadtxt(path, skiprows=5), with OPENBLAS_CORETYPE and OPENBLAS_L2_SIZE
+             removed from that command's environment
+  pandas     pandas.read_csv(path, skiprows=5, header=None, delim_whitespace=True)
+
+plus the bare start-up of python3 with numpy and with pandas imported, for reference. One
+warm-up round (which also brings the file into the page cache), then --runs rounds in which the
+tools take turns. Reports the median wall time with its range, MB of file per second, each
+tool's time over minihost's, and peak RSS; for minihost also the RSS beyond the host's value
+arrays (points x columns x bytes per value, computed from the file's header).
+
+Usage: scripts/compare-tools.py [--runs N] [--tools floor,numpy,pandas,startup] [--no-build]
+                                [FILE...]
+Uses only the standard library; numpy and pandas are Debian's, run by /usr/bin/python3.
+"""
+
+import argparse
+import os
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+PYTHON = "/usr/bin/python3"
+TIME = "/usr/bin/time"
+NUMPY_CODE = "import sys, numpy; numpy.loadtxt(sys.argv[1], skiprows=5)"
+PANDAS_CODE = ("import sys, pandas; "
+               "pandas.read_csv(sys.argv[1], skiprows=5, header=None, delim_whitespace=True)")
+
+
+def without_openblas_settings():
+    env = dict(os.environ)
+    env.pop("OPENBLAS_CORETYPE", None)
+    env.pop("OPENBLAS_L2_SIZE", None)
+    return env
+
+
+def measure(command, env=None):
+    """Runs command; returns (wall seconds, peak RSS in bytes). Raises on failure.
+
+    The peak RSS comes from GNU time, not from this process's own wait4: a child's maximum RSS
+    starts at the RSS of the process it was forked from, and this Python process is far larger
+    than time (about 1 MB)."""
+    with tempfile.NamedTemporaryFile("r") as report, tempfile.TemporaryFile() as errors:
+        start = time.perf_counter()
+        status = subprocess.call([TIME, "-f", "%M", "-o", report.name] + command,
+                                 stdout=subprocess.DEVNULL, stderr=errors, env=env)
+        wall = time.perf_counter() - start
+        if status != 0:
+            errors.seek(0)
+            raise RuntimeError("%s failed (%d): %s" % (" ".join(command), status,
+                                                       errors.read().decode(errors="replace")))
+        peak_kib = int(report.read().split()[-1])
+    return wall, peak_kib * 1024
+
+
+def host_array_bytes(path):
+    """Bytes of the host's value arrays for a file whose every column is loaded once:
+    rows x (4 per "(number)" column, else 8)."""
+    with open(path, "rb") as f:
+        header = [f.readline() for _ in range(5)]
+        rows = 0
+        while True:
+            block = f.read(1 << 24)
+            if not block:
+                break
+            rows += block.count(b"\n")
+            last = block[-1:]
+    if last != b"\n":
+        rows += 1
+    units = header[3].split()[1:]
+    per_row = sum(4 if unit.lower() == b"(number)" else 8 for unit in units)
+    return rows, rows * per_row
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--runs", type=int, default=5, help="measured rounds (default 5)")
+    parser.add_argument("--tools", default="",
+                        help="comma-separated subset of the processes to run (minihost always"
+                             " runs): floor, numpy, pandas, startup")
+    parser.add_argument("--no-build", action="store_true",
+                        help="use the programs already built")
+    parser.add_argument("files", nargs="*", help="output files (default: the 100 MB files)")
+    args = parser.parse_args()
+
+    data = os.environ.get("CVL_BENCH_DIR", "/tmp/cvl-bench")
+    build = os.environ.get("CVL_BENCH_BUILD", os.path.join(ROOT, "build", "bench"))
+    prepare = [os.path.join(ROOT, "scripts", "bench.sh"), "--prepare-only"]
+    if args.no_build:
+        prepare.append("--no-build")
+    subprocess.run(prepare, check=True)
+    files = args.files or [os.path.join(data, "single-100M.out"),
+                           os.path.join(data, "regions-100M.out")]
+    bin_dir = os.path.join(build, "bin")
+    numpy_env = without_openblas_settings()
+
+    def tools(path):
+        return [
+            ("minihost", [os.path.join(bin_dir, "minihost"), path], None),
+            ("floor", [os.path.join(bin_dir, "cvl-bench-load"), "--only", "floor", "--runs", "1",
+                       "--warmup", "0", path], None),
+            ("numpy", [PYTHON, "-c", NUMPY_CODE, path], numpy_env),
+            ("pandas", [PYTHON, "-c", PANDAS_CODE, path], None),
+            ("python+numpy start-up", [PYTHON, "-c", "import numpy"], numpy_env),
+            ("python+pandas start-up", [PYTHON, "-c", "import pandas"], None),
+        ]
+
+    load = open("/proc/loadavg").read().split()[:3]
+    print("%d cores; load average at start: %s; %d rounds after 1 warm-up"
+          % (os.cpu_count(), " ".join(load), args.runs))
+    for path in files:
+        size = os.path.getsize(path)
+        rows, arrays = host_array_bytes(path)
+        candidates = tools(path)
+        if args.tools:
+            wanted = set(args.tools.split(",")) | {"minihost"}
+            candidates = [t for t in candidates
+                          if t[0] in wanted or ("startup" in wanted and t[0].endswith("start-up"))]
+        walls = {name: [] for name, _, _ in candidates}
+        peaks = {name: [] for name, _, _ in candidates}
+        for round_number in range(args.runs + 1):
+            # Each round starts with another tool, so no tool always follows the same one.
+            shift = round_number % len(candidates)
+            for name, command, env in candidates[shift:] + candidates[:shift]:
+                wall, peak = measure(command, env)
+                if round_number > 0:
+                    walls[name].append(wall)
+                    peaks[name].append(peak)
+
+        base = statistics.median(walls["minihost"])
+        print()
+        print("%s: %.1f MB, %d rows; host value arrays %.1f MB"
+              % (path, size / 1e6, rows, arrays / 1e6))
+        print("| process | median s | min s | max s | MB/s | time / minihost (median of rounds,"
+              " min-max) | peak RSS MB |")
+        print("|---|---:|---:|---:|---:|---|---:|")
+        for name, _, _ in candidates:
+            median = statistics.median(walls[name])
+            startup = name.endswith("start-up")
+            ratios = [t / m for t, m in zip(walls[name], walls["minihost"])]
+            print("| %s | %.3f | %.3f | %.3f | %s | %.2f (%.2f-%.2f) | %.1f |"
+                  % (name, median, min(walls[name]), max(walls[name]),
+                     "-" if startup else "%.0f" % (size / 1e6 / median),
+                     statistics.median(ratios), min(ratios), max(ratios),
+                     max(peaks[name]) / 1e6))
+        overhead = max(peaks["minihost"]) - arrays
+        print("minihost peak RSS beyond the host's value arrays: %.1f MB" % (overhead / 1e6))
+        if "numpy" in walls and "pandas" in walls:
+            print("numpy.loadtxt / minihost: %.2f; pandas.read_csv / minihost: %.2f"
+                  % (statistics.median(walls["numpy"]) / base,
+                     statistics.median(walls["pandas"]) / base))
+        sys.stdout.flush()
+
+
+if __name__ == "__main__":
+    main()
