@@ -188,3 +188,18 @@ TEST_F(LoadFileList, RealFilesListedTwice) {
 }
 
 }  // namespace
+
+// The keys of each zone's arg list, in order: the file's first zone gets no share list.
+TEST_F(LoadFileList, ZoneArgumentKeys) {
+  ASSERT_EQ(load({"two.out"}).back(), "loaded");
+  std::string keys;
+  bool inZones = false;
+  for (const minihost::Call& call : minihost::calls()) {
+    inZones = inZones || call.function == "QorUtilDataSetGetNumZones" ||
+              (call.function == "QorUtilArgListAppendString" && call.detail == "Name");
+    if (!inZones) continue;
+    if (call.function.rfind("QorUtilArgListAppend", 0) == 0) keys += call.detail + " ";
+    if (call.function == "QorUtilDataSetAddZoneX") keys += "| ";
+  }
+  EXPECT_EQ(keys, "Name IMax VarDataType | Name IMax VarDataType VarShareZoneList | ");
+}
