@@ -19,12 +19,21 @@
 namespace qorvian::qorutilutil {
 namespace {
 
-// The window's first size; it doubles only while one line does not fit.
+// The window's first size, for a file at least that large (a smaller file gets a window of its
+// own size); it doubles only while one line does not fit.
 constexpr size_t kWindowSize = size_t{1} << 20;
+constexpr size_t kSmallestBlock = size_t{1} << 12;
 // Block sizes for the line count (a pass over the whole file; a block that stays in the core's
 // cache while it is counted) and for readLineAtOffset (a short walk from the start of the file).
 constexpr size_t kCountBlockSize = size_t{1} << 18;
 constexpr size_t kOffsetBlockSize = size_t{1} << 16;
+
+// A buffer for reading a file of fileSize bytes in blocks of at most largest bytes: a small file
+// needs no more than its own size (and one byte to see its end).
+size_t blockSizeFor(off_t fileSize, size_t largest) {
+  const auto wanted = static_cast<uint64_t>(fileSize < 0 ? 0 : fileSize) + 1;
+  return static_cast<size_t>(std::clamp<uint64_t>(wanted, kSmallestBlock, largest));
+}
 
 // pread() that resumes after a signal. -1 on a read error, 0 at the end of the file.
 ssize_t readAt(int fd, char* into, size_t size, uint64_t offset) {
@@ -99,8 +108,8 @@ bool AsciiFile::open(const std::string& fileName) {
     return false;
   }
   ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-  state_.window = std::make_unique_for_overwrite<char[]>(kWindowSize);
-  state_.capacity = kWindowSize;
+  state_.capacity = blockSizeFor(info.st_size, kWindowSize);
+  state_.window = std::make_unique_for_overwrite<char[]>(state_.capacity);
   state_.atEnd = false;
   // The first read proves the file readable and lets isEOF answer for an empty file.
   refill();
@@ -243,12 +252,15 @@ std::string_view AsciiFile::readLineAtOffset(uint64_t offset) const {
 uint64_t AsciiFile::numLinesInFile() const {
   const State& s = state_;
   if (s.counted || s.fd < 0) return s.numLines;
-  auto block = std::make_unique_for_overwrite<char[]>(kCountBlockSize);
+  struct stat info {};
+  const size_t blockSize =
+      blockSizeFor(::fstat(s.fd, &info) == 0 ? info.st_size : 0, kCountBlockSize);
+  auto block = std::make_unique_for_overwrite<char[]>(blockSize);
   uint64_t lines = 0;
   uint64_t offset = 0;
   char last = '\n';
   for (;;) {
-    const ssize_t n = readAt(s.fd, block.get(), kCountBlockSize, offset);
+    const ssize_t n = readAt(s.fd, block.get(), blockSize, offset);
     if (n < 0) s.failed = true;
     if (n <= 0) break;
     const size_t size = static_cast<size_t>(n);
