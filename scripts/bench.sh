@@ -5,10 +5,12 @@
 #      single-zone file of 20 columns and a 100 MB file of 300 columns in three regions with
 #      shared columns (median of alternating runs after a warm-up); then the single-zone file
 #      again with the host's arrays taken from reused memory, to show what fresh memory costs;
-#   2. how the cost grows with the file: single-zone files of 10 MB, 100 MB and 1 GB;
+#   2. how the cost grows with the file: the loader alone on single-zone files of 10 MB, 100 MB
+#      and 1 GB;
 #   3. the header reader's cost on files of 1 MB to 1 GB.
-# With --big it then generates a file larger than 4 GiB, loads it with a check of its values at
-# the first, middle and last rows, and deletes it.
+# With --big it then generates a file larger than 4 GiB, loads it in process with a check of its
+# values at the first, middle and last rows, loads it once more with minihost for its peak RSS,
+# and deletes it.
 #
 #   scripts/bench.sh [--big] [--prepare-only] [--no-build]
 #
@@ -73,9 +75,9 @@ echo "== 1b. the same single-zone file, host value arrays from reused heap memor
 GLIBC_TUNABLES=glibc.malloc.mmap_threshold=33554432:glibc.malloc.trim_threshold=4294967296 \
   "$bin/cvl-bench-load" --runs "$runs" "$data/single-100M.out"
 
-echo "== 2. growth with size, single zone, 20 columns"
-"$bin/cvl-bench-load" --runs "$runs" "$data/single-10M.out" "$data/single-100M.out"
-"$bin/cvl-bench-load" --runs 3 "$data/single-1G.out"
+echo "== 2. growth with size: the loader alone, single zone, 20 columns"
+"$bin/cvl-bench-load" --only loader --runs "$runs" "$data/single-10M.out" "$data/single-100M.out"
+"$bin/cvl-bench-load" --only loader --runs 3 "$data/single-1G.out"
 
 echo "== 3. header reader"
 "$bin/cvl-bench-header" "$data/single-1M.out" "$data/single-10M.out" "$data/single-100M.out" \
@@ -92,7 +94,9 @@ if $big; then
     trap 'rm -f "$big_file"' EXIT
     /usr/bin/time -f "generated in %e s" "$bin/generate-out-file" --output "$big_file" \
       --size 4.5GiB --columns 20
-    "$bin/cvl-bench-load" --runs 2 --check "$big_file"
+    "$bin/cvl-bench-load" --only loader --runs 3 --check "$big_file"
+    /usr/bin/time -f "minihost as a process: %e s, peak RSS %M KiB" "$bin/minihost" "$big_file" \
+      >/dev/null
     rm -f "$big_file"
   fi
 fi

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, then builds and runs every test: the default build, then the build
-# with AddressSanitizer and UndefinedBehaviorSanitizer.
+# Installs what is missing, then builds and runs every test: the default build, the build with
+# AddressSanitizer and UndefinedBehaviorSanitizer, and a two-minute fuzz run of the whole load
+# from the checked-in corpus.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -11,3 +12,5 @@ for preset in default sanitize; do
   cmake --build --preset "$preset" -j "$jobs"
   ctest --preset "$preset" -j "$jobs"
 done
+echo "== fuzz run"
+scripts/fuzz.sh 120
