@@ -37,26 +37,26 @@ constexpr std::array<Quantity, 14> kQuantities{{
 // The index-th variable of the sequence crank, step counter, then the quantities, numbered
 // _1, _2, ... on every pass after the first.
 ColumnSpec variableAt(int32_t index) {
-  ColumnSpec spec;
+  ColumnSpec column;
   if (index < 2) {
     const Quantity& quantity = index == 0 ? kCrank : kStep;
-    spec.name = quantity.name;
-    spec.unit = quantity.unit;
-    spec.kind = quantity.kind;
-    return spec;
+    column.name = quantity.name;
+    column.unit = quantity.unit;
+    column.kind = quantity.kind;
+    return column;
   }
   const auto position = static_cast<size_t>(index - 2);
   const Quantity& quantity = kQuantities[position % kQuantities.size()];
   const size_t pass = position / kQuantities.size();
-  spec.name = quantity.name;
-  if (pass > 0) spec.name += "_" + std::to_string(pass);
-  spec.unit = quantity.unit;
-  spec.kind = quantity.kind;
-  return spec;
+  column.name = quantity.name;
+  if (pass > 0) column.name += "_" + std::to_string(pass);
+  column.unit = quantity.unit;
+  column.kind = quantity.kind;
+  return column;
 }
 
-int32_t widthFor(const ColumnSpec& spec) {
-  const size_t longest = std::max({spec.name.size(), spec.unit.size(), spec.location.size()});
+int32_t widthFor(const ColumnSpec& column) {
+  const size_t longest = std::max({column.name.size(), column.unit.size(), column.location.size()});
   return std::max(kMinColumnWidth, static_cast<int32_t>(longest) + 2);
 }
 
@@ -88,20 +88,20 @@ bool makeLayout(const LayoutOptions& options, std::vector<ColumnSpec>& columns,
       return false;
     }
     for (int32_t c = 0; c < options.sharedColumns; ++c) {
-      ColumnSpec spec = variableAt(c);
-      spec.location = "(none)";
-      columns.push_back(std::move(spec));
+      ColumnSpec column = variableAt(c);
+      column.location = "(none)";
+      columns.push_back(std::move(column));
     }
     const int32_t perRegion = regionColumns / options.regions;
     for (int32_t region = 0; region < options.regions; ++region) {
       for (int32_t v = 0; v < perRegion; ++v) {
-        ColumnSpec spec = variableAt(options.sharedColumns + v);
-        spec.location = "Region" + std::to_string(region);
-        columns.push_back(std::move(spec));
+        ColumnSpec column = variableAt(options.sharedColumns + v);
+        column.location = "Region" + std::to_string(region);
+        columns.push_back(std::move(column));
       }
     }
   }
-  for (ColumnSpec& spec : columns) spec.width = widthFor(spec);
+  for (ColumnSpec& column : columns) column.width = widthFor(column);
   return true;
 }
 
