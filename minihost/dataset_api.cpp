@@ -1,5 +1,6 @@
 // The current dataset: its creation, its zones and their value arrays.
 #include <array>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -63,11 +64,29 @@ std::optional<minihost::Zone> makeZone(const minihost::DataSet& dataSet,
     const minihost::Zone& shared = dataSet.zones[static_cast<size_t>(share - 1)];
     if (shared.types[v] != type || shared.points != zone.points) return std::nullopt;
   }
+  // The zone's own arrays are cut from one block, each starting on a cache line: one allocation
+  // per zone, not one per variable, costs far fewer page faults when the values are written.
+  constexpr size_t kAlignment = 64;
+  std::vector<size_t> offsets(numVariables, 0);
+  size_t total = 0;
+  for (size_t v = 0; v < numVariables; ++v) {
+    if (zone.shareZones[v] != 0) continue;
+    const size_t valueBytes = zone.types[v] == QV_DATATYPE_INT32 ? sizeof(int32_t) : sizeof(double);
+    size_t bytes = 0;
+    if (__builtin_mul_overflow(static_cast<uint64_t>(zone.points), valueBytes, &bytes) ||
+        __builtin_add_overflow(bytes, kAlignment - 1, &bytes) ||
+        __builtin_add_overflow(total, bytes / kAlignment * kAlignment, &total)) {
+      throw std::bad_alloc();
+    }
+    offsets[v] = total - bytes / kAlignment * kAlignment;
+  }
+  std::shared_ptr<void> block = minihost::allocateValueBlock(total);
+  char* const base = static_cast<char*>(block.get());
   for (size_t v = 0; v < numVariables; ++v) {
     const QvZoneNum share = zone.shareZones[v];
-    zone.values.push_back(share == 0
-                              ? std::make_shared<minihost::ValueArray>(zone.types[v], zone.points)
-                              : dataSet.zones[static_cast<size_t>(share - 1)].values[v]);
+    zone.values.push_back(share == 0 ? std::make_shared<minihost::ValueArray>(
+                                           zone.types[v], zone.points, block, base + offsets[v])
+                                     : dataSet.zones[static_cast<size_t>(share - 1)].values[v]);
   }
   return zone;
 }

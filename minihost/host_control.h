@@ -31,14 +31,18 @@ struct Call {
 // The values of one variable in one zone. Zones that share a variable hold the same array.
 struct MINIHOST_API ValueArray {
   ValueArray(QvDataType type, int64_t size);  // zero-filled; throws std::bad_alloc
+  // An array inside block, a zero-filled allocation that several arrays share; the last of
+  // them to go frees it.
+  ValueArray(QvDataType type, int64_t size, std::shared_ptr<void> block, void* data);
   ~ValueArray();
   ValueArray(const ValueArray&) = delete;
   ValueArray& operator=(const ValueArray&) = delete;
 
-  QvDataType type;         // QV_DATATYPE_DOUBLE or QV_DATATYPE_INT32
-  int64_t size;            // number of values
-  void* data;              // size doubles or size int32_t values
-  size_t mappedBytes = 0;  // length of data's own mapping; 0 when data came from calloc
+  QvDataType type;              // QV_DATATYPE_DOUBLE or QV_DATATYPE_INT32
+  int64_t size;                 // number of values
+  void* data;                   // size doubles or size int32_t values
+  size_t mappedBytes = 0;       // length of data's own mapping; 0 when data came from calloc
+  std::shared_ptr<void> block;  // the allocation that holds data, when shared with other arrays
 
   double asDouble(int64_t index) const;  // the value at index, an integer converted
 };
@@ -84,6 +88,10 @@ enum class FaultKind {
   Result,   // QorUtilArgListAppendArray only: return the given result
   BadAlloc  // throw std::bad_alloc, as an allocation failing inside the host would
 };
+
+// A zero-filled block of bytes for the arrays of one zone: one allocation instead of one per
+// variable, mapped with huge pages when large. Throws std::bad_alloc.
+MINIHOST_API std::shared_ptr<void> allocateValueBlock(size_t bytes);
 
 // Forgets everything: dataset, add-ons, loaders, call log, messages, lock state, violations,
 // faults and the message sink. Handles given out before stay allocated but unknown to the host.

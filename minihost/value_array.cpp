@@ -5,6 +5,7 @@
 #include <new>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "minihost/host_control.h"
 
@@ -51,12 +52,32 @@ ValueArray::ValueArray(QvDataType valueType, int64_t valueCount)
   if (data == nullptr) throw std::bad_alloc();
 }
 
+ValueArray::ValueArray(QvDataType valueType, int64_t valueCount, std::shared_ptr<void> sharedBlock,
+                       void* values)
+    : type(valueType), size(valueCount), data(values), block(std::move(sharedBlock)) {}
+
 ValueArray::~ValueArray() {
+  if (block) return;  // the block goes with its last array
   if (mappedBytes != 0) {
     munmap(data, mappedBytes);
   } else {
     std::free(data);
   }
+}
+
+std::shared_ptr<void> allocateValueBlock(size_t bytes) {
+  if (bytes > static_cast<size_t>(PTRDIFF_MAX)) throw std::bad_alloc();
+  const size_t length = bytes == 0 ? size_t{1} : bytes;
+  if (length >= kMappedFrom) {
+    void* mapped =
+        mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapped == MAP_FAILED) throw std::bad_alloc();
+    madvise(mapped, length, MADV_HUGEPAGE);  // a hint: without huge pages the block still works
+    return std::shared_ptr<void>(mapped, [length](void* p) { munmap(p, length); });
+  }
+  void* allocated = std::calloc(length, 1);
+  if (allocated == nullptr) throw std::bad_alloc();
+  return std::shared_ptr<void>(allocated, [](void* p) { std::free(p); });
 }
 
 double ValueArray::asDouble(int64_t index) const {
