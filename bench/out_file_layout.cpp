@@ -36,8 +36,8 @@ constexpr std::array<Quantity, 14> kQuantities{{
 
 // The index-th variable of the sequence crank, step counter, then the quantities, numbered
 // _1, _2, ... on every pass after the first.
-ColumnSpec variableAt(int32_t index) {
-  ColumnSpec column;
+GeneratedColumn variableAt(int32_t index) {
+  GeneratedColumn column;
   if (index < 2) {
     const Quantity& quantity = index == 0 ? kCrank : kStep;
     column.name = quantity.name;
@@ -55,14 +55,14 @@ ColumnSpec variableAt(int32_t index) {
   return column;
 }
 
-int32_t widthFor(const ColumnSpec& column) {
+int32_t widthFor(const GeneratedColumn& column) {
   const size_t longest = std::max({column.name.size(), column.unit.size(), column.location.size()});
   return std::max(kMinColumnWidth, static_cast<int32_t>(longest) + 2);
 }
 
 }  // namespace
 
-bool makeLayout(const LayoutOptions& options, std::vector<ColumnSpec>& columns,
+bool makeLayout(const LayoutOptions& options, std::vector<GeneratedColumn>& columns,
                 std::string& error) {
   columns.clear();
   if (options.columns < 1) {
@@ -88,20 +88,20 @@ bool makeLayout(const LayoutOptions& options, std::vector<ColumnSpec>& columns,
       return false;
     }
     for (int32_t c = 0; c < options.sharedColumns; ++c) {
-      ColumnSpec column = variableAt(c);
+      GeneratedColumn column = variableAt(c);
       column.location = "(none)";
       columns.push_back(std::move(column));
     }
     const int32_t perRegion = regionColumns / options.regions;
     for (int32_t region = 0; region < options.regions; ++region) {
       for (int32_t v = 0; v < perRegion; ++v) {
-        ColumnSpec column = variableAt(options.sharedColumns + v);
+        GeneratedColumn column = variableAt(options.sharedColumns + v);
         column.location = "Region" + std::to_string(region);
         columns.push_back(std::move(column));
       }
     }
   }
-  for (ColumnSpec& column : columns) column.width = widthFor(column);
+  for (GeneratedColumn& column : columns) column.width = widthFor(column);
   return true;
 }
 

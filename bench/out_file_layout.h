@@ -11,7 +11,7 @@
 
 namespace cvlbench {
 
-struct ColumnSpec {
+struct GeneratedColumn {
   std::string name;      // entry of the variable name row
   std::string unit;      // entry of the secondary variable row: "(DEG)", "(number)", "(Pa)", ...
   std::string location;  // entry of the location row; empty in a file without locations
@@ -35,7 +35,8 @@ inline constexpr int32_t kMinColumnWidth = 18;
 // variables under its own location ("Region0", "Region1", ...). Returns false with a message in
 // error when the options do not describe a file (for instance when the columns after the shared
 // ones do not divide evenly among the regions).
-bool makeLayout(const LayoutOptions& options, std::vector<ColumnSpec>& columns, std::string& error);
+bool makeLayout(const LayoutOptions& options, std::vector<GeneratedColumn>& columns,
+                std::string& error);
 
 }  // namespace cvlbench
 

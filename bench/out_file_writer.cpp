@@ -29,7 +29,7 @@ void appendRightAligned(std::string& line, std::string_view text, int32_t width)
 
 // A header line: "#" (or "# column" on the column row) in the first column, then one entry per
 // column, each right-aligned to the end of its column.
-std::string headerLine(const std::vector<ColumnSpec>& columns, std::string_view lead,
+std::string headerLine(const std::vector<GeneratedColumn>& columns, std::string_view lead,
                        const std::vector<std::string>& entries) {
   std::string line(lead);
   for (size_t c = 0; c < columns.size(); ++c) {
@@ -77,7 +77,7 @@ bool writeAll(int fd, const char* data, size_t size) {
 
 }  // namespace
 
-std::string headerText(const std::vector<ColumnSpec>& columns, uint64_t seed) {
+std::string headerText(const std::vector<GeneratedColumn>& columns, uint64_t seed) {
   std::string text = "# CONVERGE 4.0.3/  synthetic benchmark data, seed " + std::to_string(seed) +
                      "       Run Date:Thu Jan  1 00:00:00 2026\n";
   std::vector<std::string> numbers;
@@ -99,36 +99,37 @@ std::string headerText(const std::vector<ColumnSpec>& columns, uint64_t seed) {
   return text;
 }
 
-uint64_t rowBytes(const std::vector<ColumnSpec>& columns) {
+uint64_t rowBytes(const std::vector<GeneratedColumn>& columns) {
   uint64_t bytes = 1;
-  for (const ColumnSpec& spec : columns) bytes += static_cast<uint64_t>(spec.width);
+  for (const GeneratedColumn& column : columns) bytes += static_cast<uint64_t>(column.width);
   return bytes;
 }
 
-void formatRow(const std::vector<ColumnSpec>& columns, uint64_t seed, uint64_t row, char* out) {
+void formatRow(const std::vector<GeneratedColumn>& columns, uint64_t seed, uint64_t row,
+               char* out) {
   char cell[40];
-  int32_t column = 0;
-  for (const ColumnSpec& spec : columns) {
+  int32_t index = 0;
+  for (const GeneratedColumn& column : columns) {
     std::to_chars_result result{};
-    if (spec.kind == ValueKind::StepCount) {
+    if (column.kind == ValueKind::StepCount) {
       result = std::to_chars(cell, cell + sizeof cell, stepValue(row));
     } else {
-      const double value = cellValue(spec.kind, seed, row, column);
+      const double value = cellValue(column.kind, seed, row, index);
       result =
           std::to_chars(cell, cell + sizeof cell, value, std::chars_format::scientific, kPrecision);
     }
     const auto length = static_cast<size_t>(result.ptr - cell);
-    const auto width = static_cast<size_t>(spec.width);
+    const auto width = static_cast<size_t>(column.width);
     std::memset(out, ' ', width - length);
     std::memcpy(out + (width - length), cell, length);
     out += width;
-    ++column;
+    ++index;
   }
   *out = '\n';
 }
 
 bool writeOutFile(const GeneratorOptions& options, GeneratedFile& result, std::string& error) {
-  std::vector<ColumnSpec> columns;
+  std::vector<GeneratedColumn> columns;
   if (!makeLayout(options.layout, columns, error)) return false;
   const std::string header = headerText(columns, options.seed);
   const uint64_t lineBytes = rowBytes(columns);

@@ -27,14 +27,14 @@ struct GeneratedFile {
 };
 
 // The five header lines for columns, each ending in "\n".
-std::string headerText(const std::vector<ColumnSpec>& columns, uint64_t seed);
+std::string headerText(const std::vector<GeneratedColumn>& columns, uint64_t seed);
 
 // Writes data row `row` for columns at out, which must hold rowBytes(columns) bytes; the row
 // ends in "\n". Every row of one layout has the same length.
-void formatRow(const std::vector<ColumnSpec>& columns, uint64_t seed, uint64_t row, char* out);
+void formatRow(const std::vector<GeneratedColumn>& columns, uint64_t seed, uint64_t row, char* out);
 
 // Bytes of each data row of columns, its "\n" included.
-uint64_t rowBytes(const std::vector<ColumnSpec>& columns);
+uint64_t rowBytes(const std::vector<GeneratedColumn>& columns);
 
 // Writes the file that options describe at options.outputPath, replacing any file there, and
 // describes it in result. On failure returns false with a message in error and removes the

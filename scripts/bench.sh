@@ -3,8 +3,7 @@
 # deterministic) and measures, in one process per file set:
 #   1. load throughput of the add-on into the stand-in host against the floor loop, on a 100 MB
 #      single-zone file of 20 columns and a 100 MB file of 300 columns in three regions with
-#      shared columns (median of alternating runs after a warm-up); then the single-zone file
-#      again with the host's arrays taken from reused memory, to show what fresh memory costs;
+#      shared columns (median of alternating runs after a warm-up);
 #   2. how the cost grows with the file: the loader alone on single-zone files of 10 MB, 100 MB
 #      and 1 GB;
 #   3. the header reader's cost on files of 1 MB to 1 GB.
@@ -61,19 +60,12 @@ $prepare_only && exit 0
 
 echo "== machine"
 echo "$(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs)," \
-  "$(free -g | awk '/Mem:/ {print $2}') GB memory; load average now: $(cut -d' ' -f1-3 /proc/loadavg)"
+  "$(free -g | awk '/Mem:/ {print $2}') GB memory;" \
+  "load average now: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "build: $build (RelWithDebInfo, $(c++ --version | head -1))"
 
 echo "== 1. loader against the floor loop, 100 MB files ($runs rounds after 1 warm-up)"
 "$bin/cvl-bench-load" --runs "$runs" --check "$data/single-100M.out" "$data/regions-100M.out"
-
-echo "== 1b. the same single-zone file, host value arrays from reused heap memory (diagnostic)"
-# The stand-in host callocs every value array afresh; arrays of a few MB come straight from
-# mmap, so each load pays the kernel's page faults for them, which the floor loop's array,
-# made before the timing, does not. Raising glibc's mmap threshold lets the arrays reuse the
-# heap of the previous round instead: the difference is the cost of fresh host memory.
-GLIBC_TUNABLES=glibc.malloc.mmap_threshold=33554432:glibc.malloc.trim_threshold=4294967296 \
-  "$bin/cvl-bench-load" --runs "$runs" "$data/single-100M.out"
 
 echo "== 2. growth with size: the loader alone, single zone, 20 columns"
 "$bin/cvl-bench-load" --only loader --runs "$runs" "$data/single-10M.out" "$data/single-100M.out"
@@ -89,7 +81,8 @@ if $big; then
   need_kb=$((5 * 1024 * 1024))
   free_kb=$(df -Pk "$data" | awk 'NR == 2 {print $4}')
   if [ "$free_kb" -lt $((3 * need_kb)) ]; then
-    echo "skipped: $((free_kb / 1024 / 1024)) GiB free in $data, want $((3 * need_kb / 1024 / 1024))"
+    echo "skipped: $((free_kb / 1024 / 1024)) GiB free in $data," \
+      "want $((3 * need_kb / 1024 / 1024))"
   else
     trap 'rm -f "$big_file"' EXIT
     /usr/bin/time -f "generated in %e s" "$bin/generate-out-file" --output "$big_file" \

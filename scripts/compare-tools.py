@@ -85,7 +85,7 @@ def host_array_bytes(path):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--runs", type=int, default=5, help="measured rounds (default 5)")
+    parser.add_argument("--runs", type=int, default=7, help="measured rounds (default 7)")
     parser.add_argument("--tools", default="",
                         help="comma-separated subset of the processes to run (minihost always"
                              " runs): floor, numpy, pandas, startup")
@@ -157,7 +157,8 @@ def main():
         overhead = max(peaks["minihost"]) - arrays
         print("minihost peak RSS beyond the host's value arrays: %.1f MB" % (overhead / 1e6))
         if "numpy" in walls and "pandas" in walls:
-            print("numpy.loadtxt / minihost: %.2f; pandas.read_csv / minihost: %.2f"
+            print("ratio of the medians: numpy.loadtxt / minihost %.2f,"
+                  " pandas.read_csv / minihost %.2f"
                   % (statistics.median(walls["numpy"]) / base,
                      statistics.median(walls["pandas"]) / base))
         sys.stdout.flush()
