@@ -4,41 +4,41 @@
 
 namespace minihost {
 
-bool ArgValues::read(const QvArgList_s& args, std::span<const ArgSpec> specs) {
-  values_.assign(specs.size(), nullptr);
+bool ArgValues::read(const QvArgList_s& args, std::span<const ArgSpec> expected) {
+  values_.assign(expected.size(), nullptr);
   for (const ArgEntry& entry : args.entries) {
-    const auto spec = std::find_if(specs.begin(), specs.end(),
-                                   [&](const ArgSpec& s) { return s.key == entry.key; });
-    if (spec == specs.end()) return false;
-    const auto index = static_cast<size_t>(spec - specs.begin());
+    const auto known = std::find_if(expected.begin(), expected.end(),
+                                    [&](const ArgSpec& s) { return s.key == entry.key; });
+    if (known == expected.end()) return false;
+    const auto index = static_cast<size_t>(known - expected.begin());
     if (values_[index] != nullptr) return false;
-    if (entry.value.index() != static_cast<size_t>(spec->kind)) return false;
+    if (entry.value.index() != static_cast<size_t>(known->kind)) return false;
     values_[index] = &entry.value;
   }
-  for (size_t i = 0; i < specs.size(); ++i) {
-    if (specs[i].required && values_[i] == nullptr) return false;
+  for (size_t i = 0; i < expected.size(); ++i) {
+    if (expected[i].required && values_[i] == nullptr) return false;
   }
   return true;
 }
 
-const std::string& ArgValues::text(size_t spec) const {
-  return std::get<std::string>(*values_[spec]);
+const std::string& ArgValues::text(size_t known) const {
+  return std::get<std::string>(*values_[known]);
 }
 
-int64_t ArgValues::integer(size_t spec) const {
-  return std::get<int64_t>(*values_[spec]);
+int64_t ArgValues::integer(size_t known) const {
+  return std::get<int64_t>(*values_[known]);
 }
 
-QvFunction ArgValues::function(size_t spec) const {
-  return std::get<QvFunction>(*values_[spec]);
+QvFunction ArgValues::function(size_t known) const {
+  return std::get<QvFunction>(*values_[known]);
 }
 
-const std::vector<std::string>& ArgValues::strings(size_t spec) const {
-  return std::get<std::vector<std::string>>(*values_[spec]);
+const std::vector<std::string>& ArgValues::strings(size_t known) const {
+  return std::get<std::vector<std::string>>(*values_[known]);
 }
 
-const void* ArgValues::array(size_t spec) const {
-  return std::get<const void*>(*values_[spec]);
+const void* ArgValues::array(size_t known) const {
+  return std::get<const void*>(*values_[known]);
 }
 
 std::string textArg(const QvArgList_s* args, std::string_view key) {

@@ -20,22 +20,22 @@ struct ArgSpec {
   bool required;
 };
 
-// The values an X call was given, one per spec, in the order of the specs; null where the
-// optional key was not given. The values point into the arg list and are valid while it is
+// The values an X call was given, one per expected key, in the order of the expected keys; null
+// where an optional key was not given. The values point into the arg list and are valid while it is
 // unchanged.
 class ArgValues {
  public:
-  // Reads args against specs. False when args holds a key that no spec names, a key twice, a
-  // value of another kind than its spec, or lacks a required key.
-  bool read(const QvArgList_s& args, std::span<const ArgSpec> specs);
+  // Reads args against the expected keys. False when args holds a key that none of them names, a
+  // key twice, a value of another kind than expected, or lacks a required key.
+  bool read(const QvArgList_s& args, std::span<const ArgSpec> expected);
 
-  bool has(size_t spec) const { return values_[spec] != nullptr; }
-  // The value of spec number spec; the spec's key must have been given, in the spec's kind.
-  const std::string& text(size_t spec) const;
-  int64_t integer(size_t spec) const;
-  QvFunction function(size_t spec) const;
-  const std::vector<std::string>& strings(size_t spec) const;
-  const void* array(size_t spec) const;
+  bool has(size_t known) const { return values_[known] != nullptr; }
+  // The value of expected key number known; that key must have been given, in its kind.
+  const std::string& text(size_t known) const;
+  int64_t integer(size_t known) const;
+  QvFunction function(size_t known) const;
+  const std::vector<std::string>& strings(size_t known) const;
+  const void* array(size_t known) const;
 
  private:
   std::vector<const ArgValue*> values_;
