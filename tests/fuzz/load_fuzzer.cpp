@@ -6,62 +6,26 @@
 // Input layout: the bytes up to the first kFileMarker are a.out; the bytes after it are b.out,
 // picked after a.out. Nothing after the marker picks a.out twice. Without a marker a.out is
 // picked alone.
-#include <stdlib.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
-#include <system_error>
 #include <vector>
 
 #include "tests/fuzz/selection_load.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
 constexpr std::string_view kFileMarker = "%%next-file%%";
 
-// The input files of this process, rewritten for every input, in a folder of their own under the
-// temporary folder; the folder goes when the process ends normally.
-class InputFolder {
- public:
-  InputFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "cvlfuzz-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-  }
-  ~InputFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  InputFolder(const InputFolder&) = delete;
-  InputFolder& operator=(const InputFolder&) = delete;
-
-  // Replaces the file name in the folder by content; returns its full name.
-  std::string write(const char* name, std::string_view content) const {
-    const std::string file = (path_ / name).string();
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(content.data(), static_cast<std::streamsize>(content.size()));
-    out.close();
-    if (!out) {
-      std::fprintf(stderr, "cannot write %s\n", file.c_str());
-      std::abort();
-    }
-    return file;
-  }
-
- private:
-  std::filesystem::path path_;
-};
-
-const InputFolder& inputFolder() {
-  static const InputFolder folder;
+// The input files of this process, rewritten for every input, in a folder of their own; the
+// folder goes when the process ends normally.
+const cvltest::TempDir& inputFolder() {
+  static const cvltest::TempDir folder;
   return folder;
 }
 
@@ -70,7 +34,7 @@ const InputFolder& inputFolder() {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view input(reinterpret_cast<const char*>(data), size);
   const size_t marker = input.find(kFileMarker);
-  const InputFolder& folder = inputFolder();
+  const cvltest::TempDir& folder = inputFolder();
 
   std::vector<std::string> picked{folder.write("a.out", input.substr(0, marker))};
   if (marker != std::string_view::npos) {

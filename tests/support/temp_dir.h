@@ -40,8 +40,12 @@ class TempDir {
   std::filesystem::path path_;
 };
 
+#ifdef CVL_TEST_DATA_DIR
 // The folder of the files that the tests read: tests/data.
-inline std::filesystem::path testDataDir() { return CVL_TEST_DATA_DIR; }
+inline std::filesystem::path testDataDir() {
+  return CVL_TEST_DATA_DIR;
+}
+#endif
 
 }  // namespace cvltest
 
