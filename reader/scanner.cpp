@@ -14,22 +14,24 @@ bool dropPlus(std::string_view& token) {
   return token.empty() || (token.front() != '-' && token.front() != '+');
 }
 
-}  // namespace
-
-std::optional<double> Scanner::slowDouble(std::string_view token) {
+// The number that std::from_chars reads from the whole token, one leading '+' allowed.
+template <typename Number>
+std::optional<Number> wholeNumber(std::string_view token) {
   if (!dropPlus(token)) return std::nullopt;
-  double value = 0;
+  Number value{};
   const auto [stop, error] = std::from_chars(token.data(), token.data() + token.size(), value);
   if (error != std::errc() || stop != token.data() + token.size()) return std::nullopt;
   return value;
 }
 
+}  // namespace
+
+std::optional<double> Scanner::slowDouble(std::string_view token) {
+  return wholeNumber<double>(token);
+}
+
 std::optional<int64_t> Scanner::slowInt64(std::string_view token) {
-  if (!dropPlus(token)) return std::nullopt;
-  int64_t value = 0;
-  const auto [stop, error] = std::from_chars(token.data(), token.data() + token.size(), value);
-  if (error != std::errc() || stop != token.data() + token.size()) return std::nullopt;
-  return value;
+  return wholeNumber<int64_t>(token);
 }
 
 void Scanner::setCopy(std::string_view text) {
