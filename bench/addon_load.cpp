@@ -6,7 +6,7 @@
 #include <array>
 #include <string_view>
 
-#include "minihost/host_control.h"
+#include "qvsdkbase/host_control.h"
 
 namespace cvlbench {
 namespace {
@@ -40,17 +40,17 @@ bool AddOnLoad::open(const std::string& modulePath, std::string& error) {
 
 bool AddOnLoad::prepare(const std::string& path, std::string& error) {
   freeList();
-  minihost::reset();
+  qvsdkbase::reset();
   entryPoint_();
   selected_ = nullptr;
-  for (const minihost::Loader& loader : minihost::loaders()) {
+  for (const qvsdkbase::Loader& loader : qvsdkbase::loaders()) {
     if (loader.selectedCallback != nullptr) selected_ = loader.selectedCallback;
   }
   if (selected_ == nullptr) {
     error = "the add-on registered no loader with a selection callback";
     return false;
   }
-  picked_ = minihost::makeStringList({path});
+  picked_ = qvsdkbase::makeStringList({path});
   return true;
 }
 
@@ -59,16 +59,16 @@ void AddOnLoad::load() {
 }
 
 bool AddOnLoad::succeeded(int64_t expectedPoints, std::string& error) const {
-  if (!minihost::messages().empty()) {
-    error = "the load showed: " + minihost::messages().front();
+  if (!qvsdkbase::messages().empty()) {
+    error = "the load showed: " + qvsdkbase::messages().front();
     return false;
   }
-  const minihost::DataSet* dataSet = minihost::dataSet();
+  const qvsdkbase::DataSet* dataSet = qvsdkbase::dataSet();
   if (dataSet == nullptr || dataSet->zones.empty()) {
     error = "the load made no dataset with zones";
     return false;
   }
-  for (const minihost::Zone& zone : dataSet->zones) {
+  for (const qvsdkbase::Zone& zone : dataSet->zones) {
     if (zone.points != expectedPoints) {
       error = "zone " + zone.name + " holds " + std::to_string(zone.points) + " points, not " +
               std::to_string(expectedPoints);
@@ -88,7 +88,7 @@ std::string AddOnLoad::defaultModulePath() {
 }
 
 void AddOnLoad::freeList() {
-  if (picked_ != nullptr) minihost::freeStringList(picked_);
+  if (picked_ != nullptr) qvsdkbase::freeStringList(picked_);
   picked_ = nullptr;
 }
 

@@ -22,7 +22,7 @@
 #include "bench/floor_loop.h"
 #include "bench/loaded_values_check.h"
 #include "bench/run_statistics.h"
-#include "minihost/host_control.h"
+#include "qvsdkbase/host_control.h"
 
 namespace {
 
@@ -85,14 +85,14 @@ bool benchmarkFile(const std::string& path, const Settings& settings, cvlbench::
     if (!addOn->succeeded(static_cast<int64_t>(shape.rows), error)) return false;
     if (check) {
       std::string summary;
-      if (!cvlbench::checkLoadedValues(path, *minihost::dataSet(), summary, error)) {
+      if (!cvlbench::checkLoadedValues(path, *qvsdkbase::dataSet(), summary, error)) {
         error = "loaded values differ from the file: " + error;
         return false;
       }
       std::printf("  check: %s\n", summary.c_str());
     }
     // Frees the dataset now, so that the next run starts with the same free memory.
-    minihost::reset();
+    qvsdkbase::reset();
     return true;
   };
 

@@ -89,7 +89,7 @@ HeaderReading readHeader(const std::vector<std::string_view>& lines, size_t valu
 }
 
 bool compareRow(std::string_view row, uint64_t rowIndex, const HeaderReading& reading,
-                const minihost::DataSet& dataSet, std::string& error) {
+                const qvsdkbase::DataSet& dataSet, std::string& error) {
   const auto tokens = tokensOf(row);
   if (tokens.size() < reading.places.size()) {
     error = "row " + std::to_string(rowIndex) + " has too few values";
@@ -97,7 +97,7 @@ bool compareRow(std::string_view row, uint64_t rowIndex, const HeaderReading& re
   }
   for (size_t c = 0; c < reading.places.size(); ++c) {
     const ColumnPlace& place = reading.places[c];
-    const minihost::ValueArray& array = *dataSet.zones[place.zone].values[place.variable];
+    const qvsdkbase::ValueArray& array = *dataSet.zones[place.zone].values[place.variable];
     const auto at = static_cast<int64_t>(rowIndex);
     bool equal = false;
     if (array.type == QV_DATATYPE_INT32) {
@@ -120,7 +120,7 @@ bool compareRow(std::string_view row, uint64_t rowIndex, const HeaderReading& re
 
 }  // namespace
 
-bool checkLoadedValues(const std::string& path, const minihost::DataSet& dataSet,
+bool checkLoadedValues(const std::string& path, const qvsdkbase::DataSet& dataSet,
                        std::string& summary, std::string& error) {
   MappedFile file;
   if (!file.open(path, error)) return false;
@@ -158,7 +158,7 @@ bool checkLoadedValues(const std::string& path, const minihost::DataSet& dataSet
             std::to_string(reading.zones) + " and " + std::to_string(reading.variables);
     return false;
   }
-  for (const minihost::Zone& zone : dataSet.zones) {
+  for (const qvsdkbase::Zone& zone : dataSet.zones) {
     if (zone.points != static_cast<int64_t>(rows)) {
       error = "zone " + zone.name + " holds " + std::to_string(zone.points) + " points; the file " +
               std::to_string(rows) + " rows";

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "minihost/host_control.h"
+#include "qvsdkbase/host_control.h"
 
 namespace cvlbench {
 
@@ -14,7 +14,7 @@ namespace cvlbench {
 // the header assigns to its column. Exact equality: both sides parse the same digits. Returns
 // true when all agree; else false with the first disagreement in error. summary receives what
 // was compared.
-bool checkLoadedValues(const std::string& path, const minihost::DataSet& dataSet,
+bool checkLoadedValues(const std::string& path, const qvsdkbase::DataSet& dataSet,
                        std::string& summary, std::string& error);
 
 }  // namespace cvlbench

@@ -13,7 +13,7 @@ size_t valueSize(QvDataType type) {
   return type == QV_DATATYPE_INT32 ? sizeof(int32_t) : sizeof(double);
 }
 
-ValueSnapshot copyValues(const ValueArray& array) {
+ValueSnapshot copyValues(const qvsdkbase::ValueArray& array) {
   ValueSnapshot copy;
   copy.type = array.type;
   copy.size = array.size;
@@ -84,9 +84,9 @@ std::string compareZones(const ZoneSnapshot& before, const ZoneSnapshot& after,
 
 }  // namespace
 
-DataSetSnapshot takeSnapshot(const DataSet& dataSet) {
+DataSetSnapshot takeSnapshot(const qvsdkbase::DataSet& dataSet) {
   DataSetSnapshot copy{dataSet.title, dataSet.loaderName, dataSet.variables, {}};
-  for (const Zone& zone : dataSet.zones) {
+  for (const qvsdkbase::Zone& zone : dataSet.zones) {
     ZoneSnapshot& zoneCopy = copy.zones.emplace_back();
     zoneCopy.name = zone.name;
     zoneCopy.points = zone.points;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "minihost/host_control.h"
+#include "qvsdkbase/host_control.h"
 
 namespace minihost {
 
@@ -33,7 +33,7 @@ struct DataSetSnapshot {
 };
 
 // A copy of everything in dataSet: names, zones, types, shares and values.
-DataSetSnapshot takeSnapshot(const DataSet& dataSet);
+DataSetSnapshot takeSnapshot(const qvsdkbase::DataSet& dataSet);
 
 // Empty when the two are the same bit for bit; otherwise a one-line description of the first
 // difference found.

@@ -6,7 +6,7 @@ namespace minihost {
 
 namespace {
 
-nlohmann::ordered_json valuesJson(const ValueArray& values) {
+nlohmann::ordered_json valuesJson(const qvsdkbase::ValueArray& values) {
   nlohmann::ordered_json list = nlohmann::ordered_json::array();
   list.get_ref<nlohmann::ordered_json::array_t&>().reserve(static_cast<size_t>(values.size));
   if (values.type == QV_DATATYPE_INT32) {
@@ -25,7 +25,7 @@ nlohmann::ordered_json valuesJson(const ValueArray& values) {
   return list;
 }
 
-nlohmann::ordered_json zoneJson(const Zone& zone) {
+nlohmann::ordered_json zoneJson(const qvsdkbase::Zone& zone) {
   nlohmann::ordered_json values = nlohmann::ordered_json::array();
   for (const auto& array : zone.values) values.push_back(valuesJson(*array));
   return {{"name", zone.name},
@@ -35,9 +35,9 @@ nlohmann::ordered_json zoneJson(const Zone& zone) {
           {"values", std::move(values)}};
 }
 
-nlohmann::ordered_json dataSetJson(const DataSet& dataSet) {
+nlohmann::ordered_json dataSetJson(const qvsdkbase::DataSet& dataSet) {
   nlohmann::ordered_json zones = nlohmann::ordered_json::array();
-  for (const Zone& zone : dataSet.zones) zones.push_back(zoneJson(zone));
+  for (const qvsdkbase::Zone& zone : dataSet.zones) zones.push_back(zoneJson(zone));
   return {{"title", dataSet.title}, {"variables", dataSet.variables}, {"zones", std::move(zones)}};
 }
 
@@ -45,7 +45,7 @@ nlohmann::ordered_json dataSetJson(const DataSet& dataSet) {
 
 nlohmann::ordered_json makeJsonReport(const std::vector<std::string>& messages,
                                       const std::optional<std::vector<std::string>>& instructions,
-                                      const DataSet* dataSet) {
+                                      const qvsdkbase::DataSet* dataSet) {
   nlohmann::ordered_json report = nlohmann::ordered_json::object();
   report["messages"] = messages;
   report["instructions"] =

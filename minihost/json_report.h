@@ -15,7 +15,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "minihost/host_control.h"
+#include "qvsdkbase/host_control.h"
 
 namespace minihost {
 
@@ -26,7 +26,7 @@ namespace minihost {
 // values of the zone it shares.
 nlohmann::ordered_json makeJsonReport(const std::vector<std::string>& messages,
                                       const std::optional<std::vector<std::string>>& instructions,
-                                      const DataSet* dataSet);
+                                      const qvsdkbase::DataSet* dataSet);
 
 }  // namespace minihost
 

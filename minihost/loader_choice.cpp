@@ -26,7 +26,7 @@ bool matchesExtensions(const std::string& patterns, const std::string& fileName)
   return false;
 }
 
-std::optional<size_t> chooseLoader(const std::vector<Loader>& loaders,
+std::optional<size_t> chooseLoader(const std::vector<qvsdkbase::Loader>& loaders,
                                    const std::vector<std::string>& fileNames, std::string& error) {
   if (loaders.empty()) {
     error = "the add-on registered no loader";

@@ -6,14 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "minihost/host_control.h"
+#include "qvsdkbase/host_control.h"
 
 namespace minihost {
 
 // The position in loaders of the loader for fileNames: the only one when there is one, else the
 // first whose "FileNameExtensions" patterns match every file's name. Nothing, with a one-line
 // reason in error, when no loader is registered or none matches.
-std::optional<size_t> chooseLoader(const std::vector<Loader>& loaders,
+std::optional<size_t> chooseLoader(const std::vector<qvsdkbase::Loader>& loaders,
                                    const std::vector<std::string>& fileNames, std::string& error);
 
 // True when the base name of fileName matches one of the patterns ("*.out", several separated

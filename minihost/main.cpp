@@ -10,10 +10,10 @@
 #include "minihost/addon_library.h"
 #include "minihost/command_line.h"
 #include "minihost/dataset_snapshot.h"
-#include "minihost/host_control.h"
 #include "minihost/json_report.h"
 #include "minihost/loader_choice.h"
 #include "minihost/summary.h"
+#include "qvsdkbase/host_control.h"
 
 namespace {
 
@@ -44,31 +44,31 @@ bool callAddOn(const char* what, Call&& call, std::string& error) {
 
 // Hands a host-side list of the names to the loader's selection callback, as the load dialog
 // does. False, with the reason in error, when the callback threw.
-bool pickFiles(const minihost::Loader& loader, const std::vector<std::string>& files,
+bool pickFiles(const qvsdkbase::Loader& loader, const std::vector<std::string>& files,
                std::string& error) {
-  QvStringList picked = minihost::makeStringList(files);
+  QvStringList picked = qvsdkbase::makeStringList(files);
   const bool returned = callAddOn(
       "the selection callback", [&] { loader.selectedCallback(picked); }, error);
-  minihost::freeStringList(picked);
+  qvsdkbase::freeStringList(picked);
   return returned;
 }
 
 // Repeats the load from the stored instructions, as the host does on replay. Empty when the
 // callback reported success; otherwise why not.
-std::string replayLoad(const minihost::Loader& loader) {
-  QvStringList stored = minihost::makeStringList(*loader.instructions);
+std::string replayLoad(const qvsdkbase::Loader& loader) {
+  QvStringList stored = qvsdkbase::makeStringList(*loader.instructions);
   QvBoolean loaded = 0;
   std::string error;
   const bool returned = callAddOn(
       "the loader callback", [&] { loaded = loader.callback(stored); }, error);
-  minihost::freeStringList(stored);
+  qvsdkbase::freeStringList(stored);
   if (!returned) return error;
   return loaded != 0 ? std::string() : "the replayed load failed";
 }
 
 // Empty when the host's dataset is the same as first; otherwise what differs.
 std::string compareWithReplay(const minihost::DataSetSnapshot& first) {
-  const minihost::DataSet* replayed = minihost::dataSet();
+  const qvsdkbase::DataSet* replayed = qvsdkbase::dataSet();
   if (replayed == nullptr) return "the replayed load left no dataset";
   const std::string difference =
       minihost::firstDifference(first, minihost::takeSnapshot(*replayed));
@@ -77,12 +77,12 @@ std::string compareWithReplay(const minihost::DataSetSnapshot& first) {
 
 // Warns about locks, busy indications or load brackets that the add-on left unpaired.
 void warnAboutHostState() {
-  for (const std::string& violation : minihost::lockViolations()) {
+  for (const std::string& violation : qvsdkbase::lockViolations()) {
     std::cerr << "warning: " << violation << '\n';
   }
-  if (minihost::lockDepth() != 0) std::cerr << "warning: the host lock is still held\n";
-  if (minihost::loadDepth() != 0) std::cerr << "warning: a data load was not finished\n";
-  if (minihost::busy()) std::cerr << "warning: the busy indication is still on\n";
+  if (qvsdkbase::lockDepth() != 0) std::cerr << "warning: the host lock is still held\n";
+  if (qvsdkbase::loadDepth() != 0) std::cerr << "warning: a data load was not finished\n";
+  if (qvsdkbase::busy()) std::cerr << "warning: the busy indication is still on\n";
 }
 
 int run(const minihost::Options& options) {
@@ -96,16 +96,16 @@ int run(const minihost::Options& options) {
   std::optional<minihost::AddOnLibrary> addOn = minihost::AddOnLibrary::open(addOnPath, error);
   if (!addOn) return fail(kUsageError, error);
 
-  minihost::setMessageSink(
+  qvsdkbase::setMessageSink(
       [](const std::string& message) { std::cerr << "error: " << message << std::endl; });
   if (!callAddOn(
           "its entry point", [&] { addOn->initialise(); }, error)) {
     return fail(kUsageError, error);
   }
   const std::optional<size_t> chosen =
-      minihost::chooseLoader(minihost::loaders(), options.files, error);
+      minihost::chooseLoader(qvsdkbase::loaders(), options.files, error);
   if (!chosen) return fail(kUsageError, error);
-  const minihost::Loader& loader = minihost::loaders()[*chosen];
+  const qvsdkbase::Loader& loader = qvsdkbase::loaders()[*chosen];
   if (loader.selectedCallback == nullptr) {
     return fail(kUsageError, "loader \"" + loader.name + "\" takes no file selection");
   }
@@ -114,10 +114,10 @@ int run(const minihost::Options& options) {
   bool loaded = loader.instructions.has_value();
   std::string replayVerdict;
   if (loaded && options.replay) {
-    if (minihost::dataSet() == nullptr) {
+    if (qvsdkbase::dataSet() == nullptr) {
       replayVerdict = "the first load left no dataset to compare with";
     } else {
-      const minihost::DataSetSnapshot first = minihost::takeSnapshot(*minihost::dataSet());
+      const minihost::DataSetSnapshot first = minihost::takeSnapshot(*qvsdkbase::dataSet());
       replayVerdict = replayLoad(loader);
       if (replayVerdict.empty()) replayVerdict = compareWithReplay(first);
     }
@@ -125,13 +125,13 @@ int run(const minihost::Options& options) {
   }
 
   if (options.json) {
-    std::cout << minihost::makeJsonReport(minihost::messages(), loader.instructions,
-                                          minihost::dataSet())
+    std::cout << minihost::makeJsonReport(qvsdkbase::messages(), loader.instructions,
+                                          qvsdkbase::dataSet())
                      .dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
               << '\n';
     if (options.replay && loaded) std::cerr << "replay: same dataset\n";
   } else {
-    minihost::printSummary(std::cout, minihost::dataSet(), loader.instructions);
+    minihost::printSummary(std::cout, qvsdkbase::dataSet(), loader.instructions);
     if (options.replay && loaded) std::cout << "Replay: same dataset\n";
   }
   warnAboutHostState();

@@ -19,7 +19,7 @@ std::string typeName(QvDataType type) {
 }
 
 // "from zone 1: Crank (DEG), Time (s)", one group per zone shared; "-" when nothing is shared.
-std::string sharesText(const Zone& zone, const std::vector<std::string>& variables) {
+std::string sharesText(const qvsdkbase::Zone& zone, const std::vector<std::string>& variables) {
   std::map<QvZoneNum, std::string> byZone;
   for (size_t v = 0; v < zone.shareZones.size() && v < variables.size(); ++v) {
     if (zone.shareZones[v] == 0) continue;
@@ -35,7 +35,7 @@ std::string sharesText(const Zone& zone, const std::vector<std::string>& variabl
 }
 
 // The smallest and largest value of the array, NaN left out; "-" for both when none is left.
-std::pair<std::string, std::string> rangeText(const ValueArray& values) {
+std::pair<std::string, std::string> rangeText(const qvsdkbase::ValueArray& values) {
   if (values.type == QV_DATATYPE_INT32) {
     const auto* data = static_cast<const int32_t*>(values.data);
     if (values.size < 1) return {"-", "-"};
@@ -61,7 +61,7 @@ std::pair<std::string, std::string> rangeText(const ValueArray& values) {
   return {numberText(low), numberText(high)};
 }
 
-void printVariables(std::ostream& out, const DataSet& dataSet) {
+void printVariables(std::ostream& out, const qvsdkbase::DataSet& dataSet) {
   out << "Variables: " << dataSet.variables.size() << '\n';
   TextTable table({{"#", Align::Right}, {"Name", Align::Left}, {"Type", Align::Left}});
   const std::vector<QvDataType>* types =
@@ -74,7 +74,7 @@ void printVariables(std::ostream& out, const DataSet& dataSet) {
   table.print(out, "  ");
 }
 
-void printZones(std::ostream& out, const DataSet& dataSet) {
+void printZones(std::ostream& out, const qvsdkbase::DataSet& dataSet) {
   out << "Zones: " << dataSet.zones.size() << '\n';
   if (dataSet.zones.empty()) return;
   TextTable table({{"#", Align::Right},
@@ -82,14 +82,14 @@ void printZones(std::ostream& out, const DataSet& dataSet) {
                    {"Points", Align::Right},
                    {"Shared variables", Align::Left}});
   for (size_t z = 0; z < dataSet.zones.size(); ++z) {
-    const Zone& zone = dataSet.zones[z];
+    const qvsdkbase::Zone& zone = dataSet.zones[z];
     table.addRow({std::to_string(z + 1), zone.name, std::to_string(zone.points),
                   sharesText(zone, dataSet.variables)});
   }
   table.print(out, "  ");
 }
 
-void printRanges(std::ostream& out, const DataSet& dataSet) {
+void printRanges(std::ostream& out, const qvsdkbase::DataSet& dataSet) {
   if (dataSet.zones.empty()) return;
   out << "Ranges:\n";
   TextTable table({{"Zone", Align::Right},
@@ -99,7 +99,7 @@ void printRanges(std::ostream& out, const DataSet& dataSet) {
                    {"Max", Align::Right},
                    {"Values", Align::Left}});
   for (size_t z = 0; z < dataSet.zones.size(); ++z) {
-    const Zone& zone = dataSet.zones[z];
+    const qvsdkbase::Zone& zone = dataSet.zones[z];
     for (size_t v = 0; v < zone.values.size() && v < dataSet.variables.size(); ++v) {
       const auto [low, high] = rangeText(*zone.values[v]);
       const QvZoneNum shared = v < zone.shareZones.size() ? zone.shareZones[v] : 0;
@@ -126,7 +126,7 @@ void printInstructions(std::ostream& out,
 
 }  // namespace
 
-void printSummary(std::ostream& out, const DataSet* dataSet,
+void printSummary(std::ostream& out, const qvsdkbase::DataSet* dataSet,
                   const std::optional<std::vector<std::string>>& instructions) {
   if (dataSet == nullptr) {
     out << "Dataset: none\n";

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "minihost/host_control.h"
+#include "qvsdkbase/host_control.h"
 
 namespace minihost {
 
@@ -15,7 +15,7 @@ namespace minihost {
 // zones with their point counts and the variables each shares with which zone, the minimum and
 // maximum of every variable in every zone; then the stored load instructions, or that none were
 // handed back. Values themselves are never listed, so the summary stays short for large files.
-void printSummary(std::ostream& out, const DataSet* dataSet,
+void printSummary(std::ostream& out, const qvsdkbase::DataSet* dataSet,
                   const std::optional<std::vector<std::string>>& instructions);
 
 }  // namespace minihost

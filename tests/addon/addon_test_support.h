@@ -14,7 +14,7 @@
 
 #include <gtest/gtest.h>
 
-#include "minihost/host_control.h"
+#include "qvsdkbase/host_control.h"
 
 namespace cvltest {
 
@@ -45,8 +45,8 @@ inline void (*addOnEntryPoint())() {
 inline std::vector<std::string> callsSince(size_t from, const std::string& keep = "") {
   const std::vector<std::string> kept = split(keep);
   std::vector<std::string> made;
-  for (size_t i = from; i < minihost::calls().size(); ++i) {
-    const minihost::Call& c = minihost::calls()[i];
+  for (size_t i = from; i < qvsdkbase::calls().size(); ++i) {
+    const qvsdkbase::Call& c = qvsdkbase::calls()[i];
     if (keep.empty() || std::ranges::find(kept, c.function) != kept.end())
       made.push_back(c.detail.empty() ? c.function : c.function + " " + c.detail);
   }
@@ -58,15 +58,15 @@ inline std::vector<std::string> callsSince(size_t from, const std::string& keep 
 inline void injectFault(const std::string& fault) {
   if (fault.empty()) return;
   const size_t space = fault.find(' ');
-  minihost::injectFault(
+  qvsdkbase::injectFault(
       fault.substr(0, space), std::stoll(fault.substr(space + 1)),
-      fault.back() == '!' ? minihost::FaultKind::BadAlloc : minihost::FaultKind::Fail);
+      fault.back() == '!' ? qvsdkbase::FaultKind::BadAlloc : qvsdkbase::FaultKind::Fail);
 }
 
 // Makes the host's error dialog throw at its first message: std::runtime_error("sink failed")
 // when standard is set, else an int.
 inline void throwFromFirstMessage(bool standard) {
-  minihost::setMessageSink([standard, thrown = false](const std::string&) mutable {
+  qvsdkbase::setMessageSink([standard, thrown = false](const std::string&) mutable {
     if (std::exchange(thrown, true)) return;
     if (standard) throw std::runtime_error("sink failed");
     throw 42;
@@ -75,10 +75,10 @@ inline void throwFromFirstMessage(bool standard) {
 
 // Expects no lock violation, no lock held, no load open and the busy indication off.
 inline void expectHostAtRest() {
-  for (const std::string& violation : minihost::lockViolations()) ADD_FAILURE() << violation;
-  EXPECT_EQ(minihost::lockDepth(), 0);
-  EXPECT_EQ(minihost::loadDepth(), 0);
-  EXPECT_FALSE(minihost::busy());
+  for (const std::string& violation : qvsdkbase::lockViolations()) ADD_FAILURE() << violation;
+  EXPECT_EQ(qvsdkbase::lockDepth(), 0);
+  EXPECT_EQ(qvsdkbase::loadDepth(), 0);
+  EXPECT_FALSE(qvsdkbase::busy());
 }
 
 }  // namespace cvltest

@@ -40,19 +40,19 @@ const ParseCase kCases[] = {
 TEST(ParseInstructions, Table) {
   for (const ParseCase& c : kCases) {
     SCOPED_TRACE(c.entries);
-    minihost::reset();
-    QvStringList list = minihost::makeStringList(cvltest::split(c.entries));
+    qvsdkbase::reset();
+    QvStringList list = qvsdkbase::makeStringList(cvltest::split(c.entries));
     std::vector<std::string> fileNames;
     QorUtilLockOn();
     EXPECT_EQ(cvl::parseInstructions(list, fileNames), c.ok);
     QorUtilLockOff();
-    minihost::freeStringList(list);
+    qvsdkbase::freeStringList(list);
 
     EXPECT_EQ(fileNames, cvltest::split(c.fileNames));
     std::vector<std::string> messages;
     for (const char* m = c.messages; *m != '\0'; ++m)
       messages.push_back(*m == 'I' ? "Invalid FILELIST command." : "Missing FILELIST command.");
-    EXPECT_EQ(minihost::messages(), messages);
+    EXPECT_EQ(qvsdkbase::messages(), messages);
     std::vector<int> read;  // the positions of the entries read
     for (const std::string& call : cvltest::callsSince(0, "QorUtilStringListGetRawStringPtr"))
       read.push_back(std::stoi(call.substr(call.find(' ') + 1)));

@@ -78,23 +78,23 @@ TEST(LoaderCallbacks, Table) {
   const std::string gone = (dir.path() / "gone.out").string();
   for (const CallbackCase& c : kCases) {
     SCOPED_TRACE(c.name);
-    minihost::reset();
+    qvsdkbase::reset();
     cvltest::addOnEntryPoint()();
-    ASSERT_EQ(minihost::loaders().size(), 1u);
-    const minihost::Loader& loader = minihost::loaders()[0];
+    ASSERT_EQ(qvsdkbase::loaders().size(), 1u);
+    const qvsdkbase::Loader& loader = qvsdkbase::loaders()[0];
     std::vector<std::string> files = cvltest::split(c.files);
     for (std::string& f : files) f = f == "good" ? good : f == "gone" ? gone : f;
     cvltest::injectFault(c.fault);
     if (c.thrown != 0) cvltest::throwFromFirstMessage(c.thrown == 's');
-    const size_t from = minihost::calls().size();
-    QvStringList list = minihost::makeStringList(files);
+    const size_t from = qvsdkbase::calls().size();
+    QvStringList list = qvsdkbase::makeStringList(files);
     if (c.replay) {  // the driver's result: stored, and the host's load finish succeeded
       const bool finishRefused = std::string(c.fault).starts_with("QorUtilDataLoadFinishX");
       EXPECT_EQ(loader.callback(list), c.stored && !finishRefused ? 1 : 0);
     } else {
       loader.selectedCallback(list);
     }
-    minihost::freeStringList(list);
+    qvsdkbase::freeStringList(list);
 
     const std::vector<std::string> made = cvltest::callsSince(from);
     EXPECT_EQ(made.front(), "QorUtilLockStart");
@@ -119,7 +119,7 @@ TEST(LoaderCallbacks, Table) {
     std::vector<std::string> stored = cvltest::split(c.appended);
     stored.insert(stored.end(), files.begin(), files.end());
     EXPECT_EQ(loader.instructions, c.stored ? std::optional(stored) : std::nullopt);
-    EXPECT_EQ(minihost::dataSet() != nullptr ? minihost::dataSet()->zones.size() : 0u, c.zones);
+    EXPECT_EQ(qvsdkbase::dataSet() != nullptr ? qvsdkbase::dataSet()->zones.size() : 0u, c.zones);
     cvltest::expectHostAtRest();
   }
 }

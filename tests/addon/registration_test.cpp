@@ -40,30 +40,30 @@ const RegistrationCase kCases[] = {
 TEST(Registration, Table) {
   for (const RegistrationCase& c : kCases) {
     SCOPED_TRACE(c.fault);
-    minihost::reset();
+    qvsdkbase::reset();
     cvltest::injectFault(c.fault);
     cvltest::addOnEntryPoint()();
 
     std::vector<std::string> expected(kRegistration.begin(), kRegistration.begin() + c.callsMade);
     for (const std::string& call : cvltest::split(c.tail)) expected.push_back(call);
     EXPECT_EQ(cvltest::callsSince(0), expected);
-    EXPECT_EQ(minihost::addOns().size(), 1u);
-    EXPECT_EQ(minihost::loaders().size(), c.registered ? 1u : 0u);
+    EXPECT_EQ(qvsdkbase::addOns().size(), 1u);
+    EXPECT_EQ(qvsdkbase::loaders().size(), c.registered ? 1u : 0u);
     cvltest::expectHostAtRest();
   }
 }
 
 TEST(Registration, Values) {
-  minihost::reset();
+  qvsdkbase::reset();
   cvltest::addOnEntryPoint()();
-  ASSERT_EQ(minihost::addOns().size(), 1u);
-  ASSERT_EQ(minihost::loaders().size(), 1u);
-  const minihost::AddOn& a = minihost::addOns()[0];
+  ASSERT_EQ(qvsdkbase::addOns().size(), 1u);
+  ASSERT_EQ(qvsdkbase::loaders().size(), 1u);
+  const qvsdkbase::AddOn& a = qvsdkbase::addOns()[0];
   EXPECT_EQ(std::tie(a.productCode, a.name, a.version, a.author),
             std::make_tuple(141, "CONVERGE Output File Loader",
                             std::string(CVL_PROJECT_VERSION) + " (" + CVL_BUILD_DATE + ")",
                             "Qorvian Inc."));
-  const minihost::Loader& l = minihost::loaders()[0];
+  const qvsdkbase::Loader& l = qvsdkbase::loaders()[0];
   EXPECT_EQ(std::tie(l.name, l.fileNameExtensions, l.callbackVersion, l.allowMultiFileSelection,
                      l.advancedOptions),
             std::make_tuple("CONVERGE Output File Loader", "*.out", 2, 1, 0));

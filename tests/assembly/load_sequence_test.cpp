@@ -11,13 +11,13 @@
 #include <tuple>
 #include <vector>
 
-#include "minihost/host_control.h"
+#include "qvsdkbase/host_control.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 
 using Strings = std::vector<std::string>;
-using enum minihost::FaultKind;
+using enum qvsdkbase::FaultKind;
 
 // The entries of a type or share list, as one digit string.
 std::string digits(const std::vector<int32_t>& entries) {
@@ -60,10 +60,10 @@ class LoadFileList : public testing::Test {
   // its zone names, the messages shown, and "loaded" or "out of memory" when the load succeeded
   // or threw.
   Strings load(const Strings& names, const char* function = nullptr, int64_t nth = 1,
-               minihost::FaultKind kind = Fail, int32_t result = 0) const {
-    minihost::reset();
+               qvsdkbase::FaultKind kind = Fail, int32_t result = 0) const {
+    qvsdkbase::reset();
     QorUtilLockOn();
-    if (function != nullptr) minihost::injectFault(function, nth, kind, result);
+    if (function != nullptr) qvsdkbase::injectFault(function, nth, kind, result);
     Strings paths;
     for (const std::string& name : names) paths.push_back(path(name));
     std::string outcome = "out of memory";
@@ -71,13 +71,13 @@ class LoadFileList : public testing::Test {
       outcome = cvl::loadFileList(paths) ? "loaded" : "";
     } catch (const std::bad_alloc&) {
     }
-    const minihost::DataSet* set = minihost::dataSet();
+    const qvsdkbase::DataSet* set = qvsdkbase::dataSet();
     Strings seen{set == nullptr ? "no dataset" : set->title + ", " + set->loaderName + ":"};
     for (size_t v = 0; set != nullptr && v < set->variables.size(); ++v)
       seen[0] += " " + set->variables[v];
     for (size_t z = 0; set != nullptr && z < set->zones.size(); ++z)
       seen.push_back(set->zones[z].name);
-    seen.insert(seen.end(), minihost::messages().begin(), minihost::messages().end());
+    seen.insert(seen.end(), qvsdkbase::messages().begin(), qvsdkbase::messages().end());
     if (!outcome.empty()) seen.push_back(outcome);
     return seen;
   }
@@ -92,7 +92,7 @@ TEST_F(LoadFileList, FilesAndHostFaults) {
     Strings expected;                // as load returns it
     const char* function = nullptr;  // the host call faulted, on its nth call
     int64_t nth = 1;
-    minihost::FaultKind kind = Fail;
+    qvsdkbase::FaultKind kind = Fail;
     int32_t result = 0;
   };
   const std::string made = "CONVERGE Data, CONVERGE Output File Loader: Crank (DEG) Mass (kg)";
@@ -168,9 +168,9 @@ TEST_F(LoadFileList, RealFilesListedTwice) {
   for (const auto& [file, points, types, zones, lastRow] : cases) {
     SCOPED_TRACE(file);
     EXPECT_EQ(load({real_ + file, real_ + file}).back(), "loaded");
-    const minihost::DataSet& set = *minihost::dataSet();
+    const qvsdkbase::DataSet& set = *qvsdkbase::dataSet();
     std::string seen;
-    for (const minihost::Zone& zone : set.zones) {
+    for (const qvsdkbase::Zone& zone : set.zones) {
       EXPECT_EQ(zone.points, points) << zone.name;
       EXPECT_EQ(digits(zone.types), types) << zone.name;
       seen += zone.name + " " + digits(zone.shareZones) + "|";
@@ -180,7 +180,7 @@ TEST_F(LoadFileList, RealFilesListedTwice) {
     double value = 0;
     for (std::istringstream in(lastRow); in >> zone >> variable >> value;) {
       for (const size_t z : {zone, zone + set.zones.size() / 2}) {
-        const minihost::ValueArray& array = *set.zones.at(z - 1).values.at(variable - 1);
+        const qvsdkbase::ValueArray& array = *set.zones.at(z - 1).values.at(variable - 1);
         EXPECT_DOUBLE_EQ(array.asDouble(array.size - 1), value) << "zone " << z << ", " << variable;
       }
     }
@@ -194,7 +194,7 @@ TEST_F(LoadFileList, ZoneArgumentKeys) {
   ASSERT_EQ(load({"two.out"}).back(), "loaded");
   std::string keys;
   bool inZones = false;
-  for (const minihost::Call& call : minihost::calls()) {
+  for (const qvsdkbase::Call& call : qvsdkbase::calls()) {
     inZones = inZones || call.function == "QorUtilDataSetGetNumZones" ||
               (call.function == "QorUtilArgListAppendString" && call.detail == "Name");
     if (!inZones) continue;

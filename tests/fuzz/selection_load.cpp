@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "host/qorutil_api.h"
-#include "minihost/host_control.h"
+#include "qvsdkbase/host_control.h"
 
 // The add-on's entry point, linked in from addon/entry_point.cpp.
 extern "C" void InitQorAddOn113(void);
@@ -65,9 +65,9 @@ std::optional<int64_t> pointCount(const std::string& fileName) {
 
 // Calls of function in the host's call log.
 int64_t countCalls(std::string_view function) {
-  const auto& calls = minihost::calls();
+  const auto& calls = qvsdkbase::calls();
   return std::count_if(calls.begin(), calls.end(),
-                       [&](const minihost::Call& call) { return call.function == function; });
+                       [&](const qvsdkbase::Call& call) { return call.function == function; });
 }
 
 std::string joined(const std::vector<std::string>& texts) {
@@ -77,14 +77,15 @@ std::string joined(const std::vector<std::string>& texts) {
 }
 
 void checkLocks(std::vector<std::string>& violations) {
-  if (minihost::lockDepth() != 0) {
-    violations.push_back("host lock still held, depth " + std::to_string(minihost::lockDepth()));
+  if (qvsdkbase::lockDepth() != 0) {
+    violations.push_back("host lock still held, depth " + std::to_string(qvsdkbase::lockDepth()));
   }
-  if (minihost::loadDepth() != 0) {
-    violations.push_back("load bracket still open, depth " + std::to_string(minihost::loadDepth()));
+  if (qvsdkbase::loadDepth() != 0) {
+    violations.push_back("load bracket still open, depth " +
+                         std::to_string(qvsdkbase::loadDepth()));
   }
-  if (minihost::busy()) violations.push_back("busy indication still on");
-  for (const std::string& violation : minihost::lockViolations()) {
+  if (qvsdkbase::busy()) violations.push_back("busy indication still on");
+  for (const std::string& violation : qvsdkbase::lockViolations()) {
     violations.push_back("lock violation: " + violation);
   }
 }
@@ -119,11 +120,11 @@ void checkMessages(const std::vector<std::string>& fileNames, const SelectionLoa
     std::vector<std::string> expected = {"STANDARDSYNTAX", "1.0", "FILELIST",
                                          std::to_string(fileNames.size())};
     expected.insert(expected.end(), fileNames.begin(), fileNames.end());
-    const auto& loaders = minihost::loaders();
+    const auto& loaders = qvsdkbase::loaders();
     if (loaders.empty() || loaders[0].instructions != expected) {
       violations.push_back("the instructions handed back are not those of the selection");
     }
-    const minihost::DataSet* dataSet = minihost::dataSet();
+    const qvsdkbase::DataSet* dataSet = qvsdkbase::dataSet();
     if (dataSet == nullptr || dataSet->zones.size() < fileNames.size()) {
       violations.push_back("handed back without a zone for every file");
     }
@@ -136,7 +137,7 @@ void checkMessages(const std::vector<std::string>& fileNames, const SelectionLoa
 }
 
 void checkZones(const std::vector<std::string>& fileNames, std::vector<std::string>& violations) {
-  const minihost::DataSet* dataSet = minihost::dataSet();
+  const qvsdkbase::DataSet* dataSet = qvsdkbase::dataSet();
   if (dataSet == nullptr) return;
   struct PickedFile {
     std::string stem;
@@ -148,7 +149,7 @@ void checkZones(const std::vector<std::string>& fileNames, std::vector<std::stri
   }
   const size_t numVariables = dataSet->variables.size();
   for (size_t z = 0; z < dataSet->zones.size(); ++z) {
-    const minihost::Zone& zone = dataSet->zones[z];
+    const qvsdkbase::Zone& zone = dataSet->zones[z];
     const std::string what = "zone " + std::to_string(z + 1) + " \"" + zone.name + "\"";
     const bool fromPickedFile = std::any_of(files.begin(), files.end(), [&](const PickedFile& f) {
       return f.points == zone.points &&
@@ -176,20 +177,20 @@ void checkZones(const std::vector<std::string>& fileNames, std::vector<std::stri
 }  // namespace
 
 SelectionLoad loadSelection(const std::vector<std::string>& fileNames) {
-  minihost::reset();
+  qvsdkbase::reset();
   InitQorAddOn113();
   SelectionLoad load;
-  const auto& loaders = minihost::loaders();
+  const auto& loaders = qvsdkbase::loaders();
   if (loaders.size() != 1 || loaders[0].selectedCallback == nullptr) {
     load.violations.push_back("the add-on registered no selection callback");
     return load;
   }
   const QvLoaderSelectedCallback selected = loaders[0].selectedCallback;
-  const QvStringList picked = minihost::makeStringList(fileNames);
+  const QvStringList picked = qvsdkbase::makeStringList(fileNames);
   selected(picked);
-  minihost::freeStringList(picked);
-  load.handedBack = minihost::loaders()[0].instructions.has_value();
-  load.messages = minihost::messages();
+  qvsdkbase::freeStringList(picked);
+  load.handedBack = qvsdkbase::loaders()[0].instructions.has_value();
+  load.messages = qvsdkbase::messages();
   load.violations = checkLoad(fileNames, load);
   return load;
 }

@@ -6,7 +6,7 @@
 
 #include "host/arg_list.h"
 #include "host/string_list.h"
-#include "minihost/host_control.h"
+#include "qvsdkbase/host_control.h"
 
 namespace {
 
@@ -16,7 +16,7 @@ template <typename List>
 void expectMovesHandTheListOver(const char* name, bool (*append)(List&),
                                 bool (*appendRaw)(decltype(List().getRef()))) {
   SCOPED_TRACE(name);
-  minihost::reset();
+  qvsdkbase::reset();
   QorUtilLockOn();
   List a;
   List b;

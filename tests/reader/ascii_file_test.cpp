@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "minihost/host_control.h"
+#include "qvsdkbase/host_control.h"
 #include "tests/support/temp_dir.h"
 
 using qorvian::qorutilutil::AsciiFile;
@@ -99,7 +99,7 @@ TEST(AsciiFile, ErrorTexts) {
                     at = "File \"" + path + "\"";
   AsciiFile file;
   ASSERT_TRUE(file.open(path));
-  minihost::reset();
+  qvsdkbase::reset();
   file.error("Before any line");
   file.readLine();
   file.readLineAtOffset(2);
@@ -108,5 +108,5 @@ TEST(AsciiFile, ErrorTexts) {
   const std::vector<std::string> expected = {at + ": Before any line",
                                              at + ", line 1: Invalid comment line",
                                              at + ", line 6: Invalid first line of data"};
-  EXPECT_EQ(minihost::messages(), expected);
+  EXPECT_EQ(qvsdkbase::messages(), expected);
 }

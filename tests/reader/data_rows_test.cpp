@@ -10,7 +10,7 @@
 // Every value of zone: each variable's values joined, then joined by '|'.
 static std::string zoneValues(size_t zone) {
   std::string all;
-  for (const auto& array : minihost::dataSet()->zones.at(zone - 1).values) {
+  for (const auto& array : qvsdkbase::dataSet()->zones.at(zone - 1).values) {
     std::vector<double> values;
     for (int64_t i = 0; i < array->size; ++i) values.push_back(array->asDouble(i));
     all += (all.empty() ? "" : "|") + cvltest::joined(values);
@@ -21,12 +21,12 @@ static std::string zoneValues(size_t zone) {
 // Loads paths into a fresh stand-in host under its lock: "loaded" or "failed" with the messages
 // as linedMessages gives them for the first path, then " => " and the values of zone 1.
 static std::string load(const std::vector<std::string>& paths) {
-  minihost::reset();
+  qvsdkbase::reset();
   QorUtilLockOn();
   const bool ok = cvl::loadFileList(paths);
   QorUtilLockOff();
-  return (ok ? "loaded" : "failed ") + cvltest::linedMessages(paths.front(), minihost::messages()) +
-         " => " + zoneValues(1);
+  return (ok ? "loaded" : "failed ") +
+         cvltest::linedMessages(paths.front(), qvsdkbase::messages()) + " => " + zoneValues(1);
 }
 
 // Each row gives as many values as the first row, each by its variable's type (Step is an
@@ -66,7 +66,7 @@ TEST(DataRows, ColumnsGoToTheirZoneFromFirstZone) {
       "(kg)\n# (none) A A B (none) B C\n1 10 100 20 5 200 30\n2 11 101 21 6 201 31\n");
   ASSERT_EQ(load({path, path}), "loaded => 1,2|10,11|100,101|5,6");
   std::string lookups;
-  for (const minihost::Call& call : minihost::calls())
+  for (const qvsdkbase::Call& call : qvsdkbase::calls())
     if (call.function.ends_with("GetWritableRawPtr")) lookups += call.detail.substr(5) + ",";
   EXPECT_EQ(lookups.substr(lookups.size() / 2),
             "4 variable 1,4 variable 2,4 variable 3,5 variable 2,4 variable 4,5 variable 3,6 "
@@ -87,6 +87,6 @@ TEST(DataRows, FileChanged) {
   QorUtilLockOn();
   EXPECT_FALSE(cvl::addZones(info, 2) && cvl::readDataRows(file, info, 2));
   QorUtilLockOff();
-  EXPECT_EQ(cvltest::linedMessages(path, minihost::messages()) + " => " + zoneValues(2),
+  EXPECT_EQ(cvltest::linedMessages(path, qvsdkbase::messages()) + " => " + zoneValues(2),
             "7: File changed or could not be read while loading => 1,4,0");
 }

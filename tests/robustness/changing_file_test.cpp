@@ -12,7 +12,7 @@
 #include "assembly/zones.h"
 #include "host/arg_list.h"
 #include "host/string_list.h"
-#include "minihost/host_control.h"
+#include "qvsdkbase/host_control.h"
 #include "reader/ascii_file.h"
 #include "reader/data_rows.h"
 #include "reader/out_file_header.h"
@@ -70,11 +70,11 @@ TEST(ChangingFile, RowsReadAreKeptAndMissingRowsFailTheLoadOnce) {
           0, std::string_view(kHeader).size() + static_cast<size_t>(bytes));
     };
     const std::string path = dir.write("f.out", rows(kRows * rowSize));
-    minihost::reset();
+    qvsdkbase::reset();
     QorUtilLockOn();
     qorvian::qorutilutil::AsciiFile file;
     cvl::OutFileInfo info;
-    ASSERT_TRUE(prepare(path, file, info)) << testing::PrintToString(minihost::messages());
+    ASSERT_TRUE(prepare(path, file, info)) << testing::PrintToString(qvsdkbase::messages());
     ASSERT_EQ(info.numPoints, kRows);
 
     dir.write("f.out", rows(c.newSize));
@@ -82,19 +82,19 @@ TEST(ChangingFile, RowsReadAreKeptAndMissingRowsFailTheLoadOnce) {
     QorUtilLockOff();
 
     const auto lastLine = static_cast<uint64_t>(5 + (c.newSize + rowSize - 1) / rowSize);
-    EXPECT_EQ(minihost::messages(), c.message == nullptr
-                                        ? std::vector<std::string>{}
-                                        : cvltest::dialogTexts(path, {{lastLine, c.message}}));
+    EXPECT_EQ(qvsdkbase::messages(), c.message == nullptr
+                                         ? std::vector<std::string>{}
+                                         : cvltest::dialogTexts(path, {{lastLine, c.message}}));
     // The load rules hold once the file is back to what was counted; a read that succeeded hands
     // nothing back by itself, so its lack of a message is no fault here.
     dir.write("f.out", rows(kRows * rowSize));
     std::vector<std::string> violations =
-        cvltest::checkLoad({path}, {false, minihost::messages(), {}});
+        cvltest::checkLoad({path}, {false, qvsdkbase::messages(), {}});
     if (c.message == nullptr) std::erase(violations, "the load failed without a message");
     EXPECT_TRUE(violations.empty()) << testing::PrintToString(violations);
     // Every row that was read is stored, also those from before the change that are still in the
     // read window, and nothing is read past the rows counted.
-    const minihost::Zone& zone = minihost::dataSet()->zones.at(0);
+    const qvsdkbase::Zone& zone = qvsdkbase::dataSet()->zones.at(0);
     ASSERT_EQ(zone.points, kRows);
     EXPECT_EQ(zone.values[0]->asDouble(c.keptRows - 1), static_cast<double>(c.keptRows) - 0.5);
     EXPECT_EQ(zone.values[1]->asDouble(c.keptRows - 1), static_cast<double>(c.keptRows - 1));

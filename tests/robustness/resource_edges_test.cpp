@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "minihost/host_control.h"
+#include "qvsdkbase/host_control.h"
 #include "tests/fuzz/selection_load.h"
 #include "tests/support/header_reading.h"
 #include "tests/support/temp_dir.h"
@@ -42,10 +42,10 @@ std::string wideFile(int columns) {
 std::string outcome(const std::string& path, const cvltest::SelectionLoad& load) {
   std::ostringstream out;
   out << cvltest::linedMessages(path, load.messages) << " |";
-  const minihost::DataSet* dataSet = minihost::dataSet();
+  const qvsdkbase::DataSet* dataSet = qvsdkbase::dataSet();
   if (dataSet == nullptr || dataSet->zones.empty()) return out.str() + " none";
   std::set<double> lastTimes;
-  for (const minihost::Zone& zone : dataSet->zones)
+  for (const qvsdkbase::Zone& zone : dataSet->zones)
     lastTimes.insert(zone.points > 0 ? zone.values.at(0)->asDouble(zone.points - 1) : -1);
   out << ' ' << dataSet->zones.size() << 'x' << dataSet->zones[0].points << ' '
       << dataSet->variables.size() << ' ' << dataSet->variables.front() << ".."

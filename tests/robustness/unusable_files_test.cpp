@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "minihost/host_control.h"
+#include "qvsdkbase/host_control.h"
 #include "tests/fuzz/selection_load.h"
 #include "tests/support/temp_dir.h"
 
@@ -76,7 +76,7 @@ TEST(UnusableFiles, AreRefusedWithTheOpenMessageAloneAndAfterAGoodFile) {
       EXPECT_TRUE(load.violations.empty()) << testing::PrintToString(load.violations);
       EXPECT_EQ(load.messages, std::vector{"Unable to open datafile: " + bad})
           << picked.size() << " picked";
-      EXPECT_EQ(minihost::dataSet() == nullptr ? 0 : minihost::dataSet()->zones.size(),
+      EXPECT_EQ(qvsdkbase::dataSet() == nullptr ? 0 : qvsdkbase::dataSet()->zones.size(),
                 picked.size() - 1);
     }
   }

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "minihost/host_control.h"
+#include "qvsdkbase/host_control.h"
 #include "reader/out_file_header.h"
 #include "tests/support/temp_dir.h"
 
@@ -43,12 +43,12 @@ std::string joined(const List& items) {
 inline std::string readHeader(const std::string& path) {
   qorvian::qorutilutil::AsciiFile file;
   cvl::OutFileInfo i;
-  minihost::reset();
+  qvsdkbase::reset();
   const bool ok = file.open(path) && cvl::readOutFileHeader(file, i);
   EXPECT_TRUE(!ok || (i.title == "CONVERGE Data" && file.lineNumber() == 5)) << path;
-  if (!ok) return linedMessages(path, minihost::messages());
+  if (!ok) return linedMessages(path, qvsdkbase::messages());
   std::ostringstream out;
-  out << linedMessages(path, minihost::messages()) << i.numColumns << ' ' << i.numValues << ' '
+  out << linedMessages(path, qvsdkbase::messages()) << i.numColumns << ' ' << i.numValues << ' '
       << i.numPoints << " | " << i.numVariables << ' ' << joined(i.varNames) << " : "
       << joined(i.varDataTypes) << " / " << joined(i.columnVariable) << ' ' << joined(i.columnZone)
       << ' ' << joined(i.columnShared) << " / " << i.numZones << ' ' << joined(i.zoneNames);

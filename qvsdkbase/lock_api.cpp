@@ -1,12 +1,12 @@
 // The host lock: QorUtilLockOn/Off around the add-on's entry point, QorUtilLockStart/Finish with
 // the add-on handle around each callback. Both pairs nest; each unlock must match the innermost
 // lock, or it is recorded as a violation and changes nothing.
-#include "minihost/host_state.h"
+#include "qvsdkbase/host_state.h"
 
-using minihost::enterCall;
-using minihost::HeldLock;
-using minihost::host;
-using minihost::recordViolation;
+using qvsdkbase::enterCall;
+using qvsdkbase::HeldLock;
+using qvsdkbase::host;
+using qvsdkbase::recordViolation;
 
 void QorUtilLockOn() {
   if (enterCall("QorUtilLockOn", {}, false)) return;
@@ -25,7 +25,7 @@ void QorUtilLockOff() {
 
 void QorUtilLockStart(QvAddOn addOn) {
   if (enterCall("QorUtilLockStart", {}, false)) return;
-  if (!minihost::findAddOn(addOn)) {
+  if (!qvsdkbase::findAddOn(addOn)) {
     recordViolation("QorUtilLockStart with a handle that is not a registered add-on");
     return;
   }
@@ -34,7 +34,7 @@ void QorUtilLockStart(QvAddOn addOn) {
 
 void QorUtilLockFinish(QvAddOn addOn) {
   if (enterCall("QorUtilLockFinish", {}, false)) return;
-  if (!minihost::findAddOn(addOn)) {
+  if (!qvsdkbase::findAddOn(addOn)) {
     recordViolation("QorUtilLockFinish with a handle that is not a registered add-on");
     return;
   }

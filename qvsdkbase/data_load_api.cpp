@@ -2,11 +2,11 @@
 // reserved argument, is recorded as a violation and fails.
 #include <string>
 
-#include "minihost/host_state.h"
+#include "qvsdkbase/host_state.h"
 
-using minihost::enterCall;
-using minihost::host;
-using minihost::recordViolation;
+using qvsdkbase::enterCall;
+using qvsdkbase::host;
+using qvsdkbase::recordViolation;
 
 QvBoolean QorUtilDataLoadStart() {
   if (enterCall("QorUtilDataLoadStart", {})) return 0;
@@ -30,6 +30,6 @@ QvBoolean QorUtilDataLoadFinishX(QvArgList args, int32_t reserved) {
     return 0;
   }
   if (args == nullptr) return 1;
-  const QvArgList_s* list = minihost::findArgList(args);
+  const QvArgList_s* list = qvsdkbase::findArgList(args);
   return list != nullptr && list->entries.empty() ? 1 : 0;
 }

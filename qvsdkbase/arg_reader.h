@@ -1,7 +1,7 @@
 // Reading the arguments of an X call: each key the call knows, of its kind, at most once.
 // Private to libqvsdkbase.
-#ifndef CVL_MINIHOST_ARG_READER_H
-#define CVL_MINIHOST_ARG_READER_H
+#ifndef CVL_QVSDKBASE_ARG_READER_H
+#define CVL_QVSDKBASE_ARG_READER_H
 
 #include <cstdint>
 #include <span>
@@ -9,9 +9,9 @@
 #include <string_view>
 #include <vector>
 
-#include "minihost/host_lists.h"
+#include "qvsdkbase/host_lists.h"
 
-namespace minihost {
+namespace qvsdkbase {
 
 // One key that an X call reads.
 struct ArgSpec {
@@ -44,6 +44,6 @@ class ArgValues {
 // The text of the string value under key in args, or "" when there is none; for call details.
 std::string textArg(const QvArgList_s* args, std::string_view key);
 
-}  // namespace minihost
+}  // namespace qvsdkbase
 
-#endif  // CVL_MINIHOST_ARG_READER_H
+#endif  // CVL_QVSDKBASE_ARG_READER_H

@@ -2,13 +2,13 @@
 // caller's address, for the X call to read.
 #include <memory>
 
-#include "minihost/host_state.h"
+#include "qvsdkbase/host_state.h"
 
-using minihost::ArgEntry;
-using minihost::ArgValue;
-using minihost::copyText;
-using minihost::enterCall;
-using minihost::host;
+using qvsdkbase::ArgEntry;
+using qvsdkbase::ArgValue;
+using qvsdkbase::copyText;
+using qvsdkbase::enterCall;
+using qvsdkbase::host;
 
 QvArgList QorUtilArgListAlloc() {
   if (enterCall("QorUtilArgListAlloc", {})) return nullptr;
@@ -30,7 +30,7 @@ namespace {
 
 // Appends key and value to the list behind args; false for a null key or an unknown list.
 QvBoolean appendEntry(QvArgList args, const char* key, ArgValue value) {
-  QvArgList_s* list = minihost::findArgList(args);
+  QvArgList_s* list = qvsdkbase::findArgList(args);
   if (list == nullptr || key == nullptr) return 0;
   list->entries.push_back(ArgEntry{key, std::move(value)});
   return 1;
@@ -56,7 +56,7 @@ QvBoolean QorUtilArgListAppendFunction(QvArgList args, const char* key, QvFuncti
 
 QvBoolean QorUtilArgListAppendStringList(QvArgList args, const char* key, QvStringList list) {
   if (enterCall("QorUtilArgListAppendStringList", copyText(key))) return 0;
-  const QvStringList_s* strings = minihost::findStringList(list);
+  const QvStringList_s* strings = qvsdkbase::findStringList(list);
   if (strings == nullptr) return 0;
   return appendEntry(args, key, strings->entries);
 }
@@ -65,7 +65,7 @@ QvBoolean QorUtilArgListAppendStringList(QvArgList args, const char* key, QvStri
 // for success goes on with a complete arg list and shows it.
 int32_t QorUtilArgListAppendArray(QvArgList args, const char* key, const void* array) {
   const auto fault = enterCall("QorUtilArgListAppendArray", copyText(key));
-  if (fault && fault->kind == minihost::FaultKind::Fail) return 0;
+  if (fault && fault->kind == qvsdkbase::FaultKind::Fail) return 0;
   if (array == nullptr) return 0;
   const QvBoolean appended = appendEntry(args, key, array);
   if (fault) return fault->result;

@@ -4,8 +4,8 @@
 // process. Everything here reads or changes that host. Nothing here is called by the add-on.
 // None of these functions is thread-safe; the host, like the real one, runs the add-on on one
 // thread.
-#ifndef CVL_MINIHOST_HOST_CONTROL_H
-#define CVL_MINIHOST_HOST_CONTROL_H
+#ifndef CVL_QVSDKBASE_HOST_CONTROL_H
+#define CVL_QVSDKBASE_HOST_CONTROL_H
 
 #include <cstdint>
 #include <functional>
@@ -16,9 +16,9 @@
 
 #include "host/qorutil_api.h"
 
-#define MINIHOST_API __attribute__((visibility("default")))
+#define QVSDKBASE_API __attribute__((visibility("default")))
 
-namespace minihost {
+namespace qvsdkbase {
 
 // One call of the C API, in the order made. detail summarises the argument that tells calls of
 // one function apart: the key of an append, the text of a message or string, "on"/"off" for
@@ -29,7 +29,7 @@ struct Call {
 };
 
 // The values of one variable in one zone. Zones that share a variable hold the same array.
-struct MINIHOST_API ValueArray {
+struct QVSDKBASE_API ValueArray {
   ValueArray(QvDataType type, int64_t size);  // zero-filled; throws std::bad_alloc
   // An array inside block, a zero-filled allocation that several arrays share; the last of
   // them to go frees it.
@@ -91,42 +91,42 @@ enum class FaultKind {
 
 // A zero-filled block of bytes for the arrays of one zone: one allocation instead of one per
 // variable, mapped with huge pages when large. Throws std::bad_alloc.
-MINIHOST_API std::shared_ptr<void> allocateValueBlock(size_t bytes);
+QVSDKBASE_API std::shared_ptr<void> allocateValueBlock(size_t bytes);
 
 // Forgets everything: dataset, add-ons, loaders, call log, messages, lock state, violations,
 // faults and the message sink. Handles given out before stay allocated but unknown to the host.
-MINIHOST_API void reset();
+QVSDKBASE_API void reset();
 
 // Makes the nth call (from 1, counted from now) of the named C API function fail as kind says.
 // Several faults may be armed at once. A failing call is logged and has no other effect, except
 // that a failing QorUtilDataLoadFinishX still ends the load bracket; a Result fault on
 // QorUtilArgListAppendArray appends the array and returns result.
-MINIHOST_API void injectFault(const std::string& function, int64_t nth, FaultKind kind,
-                              int32_t result = 0);
+QVSDKBASE_API void injectFault(const std::string& function, int64_t nth, FaultKind kind,
+                               int32_t result = 0);
 
-MINIHOST_API const std::vector<Call>& calls();
-MINIHOST_API const std::vector<std::string>& messages();  // error-dialog texts, in order
+QVSDKBASE_API const std::vector<Call>& calls();
+QVSDKBASE_API const std::vector<std::string>& messages();  // error-dialog texts, in order
 // Called with each error-dialog text as it is shown, after it is recorded.
-MINIHOST_API void setMessageSink(std::function<void(const std::string&)> sink);
+QVSDKBASE_API void setMessageSink(std::function<void(const std::string&)> sink);
 
 // The current dataset, or null when none was created; valid until the next host call.
-MINIHOST_API const DataSet* dataSet();
-MINIHOST_API const std::vector<AddOn>& addOns();
-MINIHOST_API const std::vector<Loader>& loaders();
+QVSDKBASE_API const DataSet* dataSet();
+QVSDKBASE_API const std::vector<AddOn>& addOns();
+QVSDKBASE_API const std::vector<Loader>& loaders();
 
 // Lock state: nesting depth of LockOn/LockStart; open load brackets; busy indication.
-MINIHOST_API int lockDepth();
-MINIHOST_API int loadDepth();
-MINIHOST_API bool busy();
+QVSDKBASE_API int lockDepth();
+QVSDKBASE_API int loadDepth();
+QVSDKBASE_API bool busy();
 // One description per call made without the lock held, or per unpaired unlock.
-MINIHOST_API const std::vector<std::string>& lockViolations();
+QVSDKBASE_API const std::vector<std::string>& lockViolations();
 
 // Host-side string lists (the picked file names, a stored instruction list): made and freed as
 // the host itself does, outside the add-on's lock, without a violation or a log entry.
-MINIHOST_API QvStringList makeStringList(const std::vector<std::string>& entries);
-MINIHOST_API std::vector<std::string> readStringList(QvStringList list);
-MINIHOST_API void freeStringList(QvStringList list);
+QVSDKBASE_API QvStringList makeStringList(const std::vector<std::string>& entries);
+QVSDKBASE_API std::vector<std::string> readStringList(QvStringList list);
+QVSDKBASE_API void freeStringList(QvStringList list);
 
-}  // namespace minihost
+}  // namespace qvsdkbase
 
-#endif  // CVL_MINIHOST_HOST_CONTROL_H
+#endif  // CVL_QVSDKBASE_HOST_CONTROL_H

@@ -10,18 +10,18 @@
 
 #include "host/arg_list.h"
 #include "host/string_list.h"
-#include "minihost/host_control.h"
+#include "qvsdkbase/host_control.h"
 
 namespace {
 
-using enum minihost::FaultKind;
+using enum qvsdkbase::FaultKind;
 constexpr QvDataType D = QV_DATATYPE_DOUBLE;
 constexpr QvDataType I = QV_DATATYPE_INT32;
 
 class MiniHost : public testing::Test {
  protected:
   void SetUp() override {
-    minihost::reset();
+    qvsdkbase::reset();
     QorUtilLockOn();
   }
 };
@@ -48,7 +48,7 @@ bool addZone(int64_t points, const std::vector<QvDataType>& types,
 TEST_F(MiniHost, SharedVariableUsesTheSameStorageAndOthersTheirOwn) {
   EXPECT_FALSE(addZone(4, {D, I})) << "no dataset";
   ASSERT_TRUE(createDataSet({"x", "n"}) && addZone(4, {D, I}) && addZone(4, {D, I}, {0, 1}));
-  const auto& zones = minihost::dataSet()->zones;
+  const auto& zones = qvsdkbase::dataSet()->zones;
   EXPECT_EQ(zones[1].values[1], zones[0].values[1]);
   EXPECT_NE(zones[1].values[0], zones[0].values[0]);
 }
@@ -99,7 +99,7 @@ TEST_F(MiniHost, LoaderIsRefusedWithoutNameOrCallback) {
     if (missing != "LoaderCallback") args.appendFunction("LoaderCallback", QorUtilLockOn);
     args.appendInt("LoaderCallbackVersion", 2);
     EXPECT_EQ(QorUtilImportAddLoaderX(args.getRef()) != 0, missing.empty()) << missing;
-    EXPECT_EQ(minihost::loaders().size(), missing.empty() ? 1u : 0u) << missing;
+    EXPECT_EQ(qvsdkbase::loaders().size(), missing.empty() ? 1u : 0u) << missing;
   }
 }
 
@@ -110,7 +110,7 @@ TEST(MiniHostLock, ViolationsAreRecordedOnlyForUnlockedOrUnpairedCalls) {
   for (const std::string c : {"SOMBNFE:", "M:QorUtilDialogErrMsg", "F:QorUtilLockOff",
                               "SF:QorUtilLockOff", "OE:QorUtilLockFinish", "X:QorUtilLockStart",
                               "ON:QorUtilDataLoadFinishX", "OBR:reserved"}) {
-    minihost::reset();
+    qvsdkbase::reset();
     QorUtilLockOn();
     const QvAddOn addOn = QorUtilAddOnRegister(1, "a", "v", "w");
     QorUtilLockOff();
@@ -126,7 +126,7 @@ TEST(MiniHostLock, ViolationsAreRecordedOnlyForUnlockedOrUnpairedCalls) {
       if (step == 'N') QorUtilDataLoadFinishX(nullptr, 0);
       if (step == 'R') QorUtilDataLoadFinishX(nullptr, 1);
     }
-    const auto& violations = minihost::lockViolations();
+    const auto& violations = qvsdkbase::lockViolations();
     ASSERT_EQ(violations.size(), c.ends_with(':') ? 0u : 1u) << c;
     EXPECT_TRUE(c.ends_with(':') ||
                 violations[0].find(c.substr(c.find(':') + 1)) != std::string::npos)
@@ -139,18 +139,18 @@ TEST_F(MiniHost, FaultsHitTheNthCallFromTheirInjection) {
   qorvian::ArgList args;
   const auto append = [&] { return QorUtilArgListAppendArray(args.getRef(), "K", &D); };
   ASSERT_EQ(append(), 1);
-  minihost::injectFault("QorUtilArgListAppendArray", 4, Result, 2);
-  minihost::injectFault("QorUtilArgListAppendArray", 2, Result, -1);
-  minihost::injectFault("QorUtilArgListAppendArray", 1, Fail);
-  minihost::injectFault("QorUtilArgListAppendArray", 5, BadAlloc);
+  qvsdkbase::injectFault("QorUtilArgListAppendArray", 4, Result, 2);
+  qvsdkbase::injectFault("QorUtilArgListAppendArray", 2, Result, -1);
+  qvsdkbase::injectFault("QorUtilArgListAppendArray", 1, Fail);
+  qvsdkbase::injectFault("QorUtilArgListAppendArray", 5, BadAlloc);
   std::vector<int32_t> results;
   for (int call = 0; call < 4; ++call) results.push_back(append());
   EXPECT_EQ(results, (std::vector<int32_t>{0, -1, 1, 2}));
   EXPECT_THROW(append(), std::bad_alloc);
   EXPECT_EQ(append(), 1);
-  EXPECT_EQ(
-      std::ranges::count(minihost::calls(), "QorUtilArgListAppendArray", &minihost::Call::function),
-      7);
+  EXPECT_EQ(std::ranges::count(qvsdkbase::calls(), "QorUtilArgListAppendArray",
+                               &qvsdkbase::Call::function),
+            7);
 }
 
 }  // namespace

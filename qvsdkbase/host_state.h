@@ -1,7 +1,7 @@
 // The one in-memory host behind the C API, and the bookkeeping every C API call goes through.
 // Private to libqvsdkbase.
-#ifndef CVL_MINIHOST_HOST_STATE_H
-#define CVL_MINIHOST_HOST_STATE_H
+#ifndef CVL_QVSDKBASE_HOST_STATE_H
+#define CVL_QVSDKBASE_HOST_STATE_H
 
 #include <cstdint>
 #include <functional>
@@ -11,10 +11,10 @@
 #include <unordered_map>
 #include <vector>
 
-#include "minihost/host_control.h"
-#include "minihost/host_lists.h"
+#include "qvsdkbase/host_control.h"
+#include "qvsdkbase/host_lists.h"
 
-namespace minihost {
+namespace qvsdkbase {
 
 // A fault armed by injectFault: fires on the remaining-th further call of function.
 struct ArmedFault {
@@ -85,6 +85,6 @@ std::optional<size_t> findAddOn(QvAddOn handle);
 // A copy of text, "" for a null text.
 std::string copyText(const char* text);
 
-}  // namespace minihost
+}  // namespace qvsdkbase
 
-#endif  // CVL_MINIHOST_HOST_STATE_H
+#endif  // CVL_QVSDKBASE_HOST_STATE_H

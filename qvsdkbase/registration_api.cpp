@@ -2,20 +2,20 @@
 #include <algorithm>
 #include <array>
 
-#include "minihost/arg_reader.h"
-#include "minihost/host_state.h"
+#include "qvsdkbase/arg_reader.h"
+#include "qvsdkbase/host_state.h"
 
-using minihost::ArgKind;
-using minihost::copyText;
-using minihost::enterCall;
-using minihost::host;
+using qvsdkbase::ArgKind;
+using qvsdkbase::copyText;
+using qvsdkbase::enterCall;
+using qvsdkbase::host;
 
 QvAddOn QorUtilAddOnRegister(int32_t productCode, const char* name, const char* version,
                              const char* author) {
   if (enterCall("QorUtilAddOnRegister", copyText(name))) return nullptr;
   auto& h = host();
   h.addOns.push_back(
-      minihost::AddOn{productCode, copyText(name), copyText(version), copyText(author)});
+      qvsdkbase::AddOn{productCode, copyText(name), copyText(version), copyText(author)});
   h.addOnHandles.push_back(std::make_unique<QvAddOn_s>());
   return h.addOnHandles.back().get();
 }
@@ -32,7 +32,7 @@ enum LoaderKey : size_t {
   AdvancedOptions
 };
 
-constexpr std::array<minihost::ArgSpec, 7> loaderKeys{{
+constexpr std::array<qvsdkbase::ArgSpec, 7> loaderKeys{{
     {"LoaderName", ArgKind::String, true},
     {"FileNameExtensions", ArgKind::String, false},
     {"LoaderCallbackVersion", ArgKind::Int, false},
@@ -42,11 +42,11 @@ constexpr std::array<minihost::ArgSpec, 7> loaderKeys{{
     {"LoaderAdvancedOptions", ArgKind::Int, false},
 }};
 
-minihost::Loader* findLoader(const char* name) {
+qvsdkbase::Loader* findLoader(const char* name) {
   if (name == nullptr) return nullptr;
   auto& loaders = host().loaders;
   const auto found = std::find_if(loaders.begin(), loaders.end(),
-                                  [&](const minihost::Loader& l) { return l.name == name; });
+                                  [&](const qvsdkbase::Loader& l) { return l.name == name; });
   return found == loaders.end() ? nullptr : &*found;
 }
 
@@ -55,14 +55,14 @@ minihost::Loader* findLoader(const char* name) {
 // Refuses an arg list without a name or a callback, with a key it does not know or a value of
 // the wrong kind, and a second loader of a name already registered.
 QvBoolean QorUtilImportAddLoaderX(QvArgList args) {
-  const QvArgList_s* list = minihost::findArgList(args);
-  if (enterCall("QorUtilImportAddLoaderX", minihost::textArg(list, "LoaderName"))) return 0;
-  minihost::ArgValues values;
+  const QvArgList_s* list = qvsdkbase::findArgList(args);
+  if (enterCall("QorUtilImportAddLoaderX", qvsdkbase::textArg(list, "LoaderName"))) return 0;
+  qvsdkbase::ArgValues values;
   if (list == nullptr || !values.read(*list, loaderKeys)) return 0;
   if (values.function(Callback) == nullptr) return 0;
   if (findLoader(values.text(Name).c_str()) != nullptr) return 0;
 
-  minihost::Loader loader;
+  qvsdkbase::Loader loader;
   loader.name = values.text(Name);
   if (values.has(Extensions)) loader.fileNameExtensions = values.text(Extensions);
   if (values.has(CallbackVersion)) loader.callbackVersion = values.integer(CallbackVersion);
@@ -83,8 +83,8 @@ QvBoolean QorUtilImportAddLoaderX(QvArgList args) {
 
 QvBoolean QorUtilImportSetLoaderInstr(const char* loaderName, QvStringList instructions) {
   if (enterCall("QorUtilImportSetLoaderInstr", copyText(loaderName))) return 0;
-  minihost::Loader* loader = findLoader(loaderName);
-  const QvStringList_s* list = minihost::findStringList(instructions);
+  qvsdkbase::Loader* loader = findLoader(loaderName);
+  const QvStringList_s* list = qvsdkbase::findStringList(instructions);
   if (loader == nullptr || list == nullptr) return 0;
   loader->instructions = list->entries;
   return 1;

@@ -1,8 +1,8 @@
-#include "minihost/arg_reader.h"
+#include "qvsdkbase/arg_reader.h"
 
 #include <algorithm>
 
-namespace minihost {
+namespace qvsdkbase {
 
 bool ArgValues::read(const QvArgList_s& args, std::span<const ArgSpec> expected) {
   values_.assign(expected.size(), nullptr);
@@ -51,4 +51,4 @@ std::string textArg(const QvArgList_s* args, std::string_view key) {
   return {};
 }
 
-}  // namespace minihost
+}  // namespace qvsdkbase

@@ -1,11 +1,11 @@
 // What the user would see: the error dialog and the busy indication.
-#include "minihost/host_state.h"
+#include "qvsdkbase/host_state.h"
 
-using minihost::enterCall;
-using minihost::host;
+using qvsdkbase::enterCall;
+using qvsdkbase::host;
 
 void QorUtilDialogErrMsg(const char* message) {
-  std::string text = minihost::copyText(message);
+  std::string text = qvsdkbase::copyText(message);
   if (enterCall("QorUtilDialogErrMsg", text)) return;
   auto& h = host();
   h.messages.push_back(std::move(text));

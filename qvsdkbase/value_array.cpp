@@ -7,9 +7,9 @@
 #include <string>
 #include <utility>
 
-#include "minihost/host_control.h"
+#include "qvsdkbase/host_control.h"
 
-namespace minihost {
+namespace qvsdkbase {
 
 namespace {
 
@@ -89,4 +89,4 @@ double ValueArray::asDouble(int64_t index) const {
   return static_cast<const double*>(data)[at];
 }
 
-}  // namespace minihost
+}  // namespace qvsdkbase

@@ -1,8 +1,8 @@
-#include "minihost/host_state.h"
+#include "qvsdkbase/host_state.h"
 
 #include <new>
 
-namespace minihost {
+namespace qvsdkbase {
 
 Host& host() {
   static Host theHost;
@@ -56,4 +56,4 @@ std::string copyText(const char* text) {
   return text == nullptr ? std::string() : text;
 }
 
-}  // namespace minihost
+}  // namespace qvsdkbase

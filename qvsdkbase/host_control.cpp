@@ -1,11 +1,11 @@
 // The inspection and control interface over the process's host.
-#include "minihost/host_control.h"
+#include "qvsdkbase/host_control.h"
 
 #include <memory>
 
-#include "minihost/host_state.h"
+#include "qvsdkbase/host_state.h"
 
-namespace minihost {
+namespace qvsdkbase {
 
 void reset() {
   Host& h = host();
@@ -80,4 +80,4 @@ void freeStringList(QvStringList list) {
   host().stringLists.erase(list);
 }
 
-}  // namespace minihost
+}  // namespace qvsdkbase

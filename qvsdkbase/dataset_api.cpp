@@ -8,18 +8,18 @@
 #include <string>
 #include <vector>
 
-#include "minihost/arg_reader.h"
-#include "minihost/host_state.h"
+#include "qvsdkbase/arg_reader.h"
+#include "qvsdkbase/host_state.h"
 
-using minihost::ArgKind;
-using minihost::enterCall;
-using minihost::host;
+using qvsdkbase::ArgKind;
+using qvsdkbase::enterCall;
+using qvsdkbase::host;
 
 namespace {
 
 enum DataSetKey : size_t { Title, LoaderName, VarNames };
 
-constexpr std::array<minihost::ArgSpec, 3> dataSetKeys{{
+constexpr std::array<qvsdkbase::ArgSpec, 3> dataSetKeys{{
     {"DataSetTitle", ArgKind::String, true},
     {"LoaderName", ArgKind::String, true},
     {"VarNames", ArgKind::StringList, true},
@@ -27,7 +27,7 @@ constexpr std::array<minihost::ArgSpec, 3> dataSetKeys{{
 
 enum ZoneKey : size_t { Name, IMax, VarDataType, VarShareZoneList };
 
-constexpr std::array<minihost::ArgSpec, 4> zoneKeys{{
+constexpr std::array<qvsdkbase::ArgSpec, 4> zoneKeys{{
     {"Name", ArgKind::String, true},
     {"IMax", ArgKind::Int, true},
     {"VarDataType", ArgKind::Array, true},
@@ -43,10 +43,10 @@ std::vector<int32_t> readInt32Array(const void* array, size_t n) {
 
 // The zone that the arguments describe, its arrays allocated or shared; nothing when an argument
 // is refused. Throws std::bad_alloc when an array cannot be allocated.
-std::optional<minihost::Zone> makeZone(const minihost::DataSet& dataSet,
-                                       const minihost::ArgValues& values) {
+std::optional<qvsdkbase::Zone> makeZone(const qvsdkbase::DataSet& dataSet,
+                                        const qvsdkbase::ArgValues& values) {
   const size_t numVariables = dataSet.variables.size();
-  minihost::Zone zone;
+  qvsdkbase::Zone zone;
   zone.name = values.text(Name);
   zone.points = values.integer(IMax);
   if (zone.points < 1) return std::nullopt;
@@ -61,7 +61,7 @@ std::optional<minihost::Zone> makeZone(const minihost::DataSet& dataSet,
     const QvZoneNum share = zone.shareZones[v];
     if (share == 0) continue;
     if (share < 1 || share > numZones) return std::nullopt;
-    const minihost::Zone& shared = dataSet.zones[static_cast<size_t>(share - 1)];
+    const qvsdkbase::Zone& shared = dataSet.zones[static_cast<size_t>(share - 1)];
     if (shared.types[v] != type || shared.points != zone.points) return std::nullopt;
   }
   // The zone's own arrays are cut from one block, each starting on a cache line: one allocation
@@ -80,11 +80,11 @@ std::optional<minihost::Zone> makeZone(const minihost::DataSet& dataSet,
     }
     offsets[v] = total - bytes / kAlignment * kAlignment;
   }
-  std::shared_ptr<void> block = minihost::allocateValueBlock(total);
+  std::shared_ptr<void> block = qvsdkbase::allocateValueBlock(total);
   char* const base = static_cast<char*>(block.get());
   for (size_t v = 0; v < numVariables; ++v) {
     const QvZoneNum share = zone.shareZones[v];
-    zone.values.push_back(share == 0 ? std::make_shared<minihost::ValueArray>(
+    zone.values.push_back(share == 0 ? std::make_shared<qvsdkbase::ValueArray>(
                                            zone.types[v], zone.points, block, base + offsets[v])
                                      : dataSet.zones[static_cast<size_t>(share - 1)].values[v]);
   }
@@ -96,12 +96,12 @@ std::optional<minihost::Zone> makeZone(const minihost::DataSet& dataSet,
 // Refuses a missing key, a key it does not know, a value of the wrong kind and an empty list
 // of variable names.
 QvBoolean QorUtilDataSetCreateX(QvArgList args) {
-  const QvArgList_s* list = minihost::findArgList(args);
-  if (enterCall("QorUtilDataSetCreateX", minihost::textArg(list, "DataSetTitle"))) return 0;
-  minihost::ArgValues values;
+  const QvArgList_s* list = qvsdkbase::findArgList(args);
+  if (enterCall("QorUtilDataSetCreateX", qvsdkbase::textArg(list, "DataSetTitle"))) return 0;
+  qvsdkbase::ArgValues values;
   if (list == nullptr || !values.read(*list, dataSetKeys)) return 0;
   if (values.strings(VarNames).empty()) return 0;
-  minihost::DataSet dataSet;
+  qvsdkbase::DataSet dataSet;
   dataSet.title = values.text(Title);
   dataSet.loaderName = values.text(LoaderName);
   dataSet.variables = values.strings(VarNames);
@@ -119,13 +119,13 @@ QvZoneNum QorUtilDataSetGetNumZones() {
 // IMax is below 1, a data type code is neither 2 nor 3, a share entry names no existing zone or
 // a zone whose variable differs in type or length, or an array cannot be allocated.
 QvBoolean QorUtilDataSetAddZoneX(QvArgList args) {
-  const QvArgList_s* list = minihost::findArgList(args);
-  if (enterCall("QorUtilDataSetAddZoneX", minihost::textArg(list, "Name"))) return 0;
+  const QvArgList_s* list = qvsdkbase::findArgList(args);
+  if (enterCall("QorUtilDataSetAddZoneX", qvsdkbase::textArg(list, "Name"))) return 0;
   auto& dataSet = host().dataSet;
-  minihost::ArgValues values;
+  qvsdkbase::ArgValues values;
   if (!dataSet || list == nullptr || !values.read(*list, zoneKeys)) return 0;
   try {
-    std::optional<minihost::Zone> zone = makeZone(*dataSet, values);
+    std::optional<qvsdkbase::Zone> zone = makeZone(*dataSet, values);
     if (!zone) return 0;
     dataSet->zones.push_back(std::move(*zone));
   } catch (const std::bad_alloc&) {
@@ -147,7 +147,7 @@ void QorUtilDataValueGetWritableRawPtr(QvZoneNum zone, QvVarNum variable, void**
   const auto zoneIndex = static_cast<size_t>(zone - 1);
   const auto varIndex = static_cast<size_t>(variable - 1);
   if (zoneIndex >= dataSet->zones.size() || varIndex >= dataSet->variables.size()) return;
-  const minihost::ValueArray& array = *dataSet->zones[zoneIndex].values[varIndex];
+  const qvsdkbase::ValueArray& array = *dataSet->zones[zoneIndex].values[varIndex];
   if (values != nullptr) *values = array.data;
   if (dataType != nullptr) *dataType = array.type;
 }

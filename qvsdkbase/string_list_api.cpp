@@ -1,10 +1,10 @@
 // String lists: the host copies every text appended; entries are numbered from 1.
 #include <memory>
 
-#include "minihost/host_state.h"
+#include "qvsdkbase/host_state.h"
 
-using minihost::enterCall;
-using minihost::host;
+using qvsdkbase::enterCall;
+using qvsdkbase::host;
 
 QvStringList QorUtilStringListAlloc() {
   if (enterCall("QorUtilStringListAlloc", {})) return nullptr;
@@ -24,13 +24,13 @@ void QorUtilStringListDealloc(QvStringList* list) {
 
 QvCount QorUtilStringListGetCount(QvStringList list) {
   if (enterCall("QorUtilStringListGetCount", {})) return 0;
-  const QvStringList_s* strings = minihost::findStringList(list);
+  const QvStringList_s* strings = qvsdkbase::findStringList(list);
   return strings == nullptr ? 0 : static_cast<QvCount>(strings->entries.size());
 }
 
 const char* QorUtilStringListGetRawStringPtr(QvStringList list, QvCount position) {
   if (enterCall("QorUtilStringListGetRawStringPtr", std::to_string(position))) return nullptr;
-  const QvStringList_s* strings = minihost::findStringList(list);
+  const QvStringList_s* strings = qvsdkbase::findStringList(list);
   if (strings == nullptr || position < 1 ||
       position > static_cast<QvCount>(strings->entries.size())) {
     return nullptr;
@@ -39,8 +39,8 @@ const char* QorUtilStringListGetRawStringPtr(QvStringList list, QvCount position
 }
 
 QvBoolean QorUtilStringListAppendString(QvStringList list, const char* text) {
-  if (enterCall("QorUtilStringListAppendString", minihost::copyText(text))) return 0;
-  QvStringList_s* strings = minihost::findStringList(list);
+  if (enterCall("QorUtilStringListAppendString", qvsdkbase::copyText(text))) return 0;
+  QvStringList_s* strings = qvsdkbase::findStringList(list);
   if (strings == nullptr || text == nullptr) return 0;
   strings->entries.emplace_back(text);
   return 1;
@@ -48,8 +48,8 @@ QvBoolean QorUtilStringListAppendString(QvStringList list, const char* text) {
 
 QvBoolean QorUtilStringListAppend(QvStringList target, QvStringList source) {
   if (enterCall("QorUtilStringListAppend", {})) return 0;
-  QvStringList_s* to = minihost::findStringList(target);
-  const QvStringList_s* from = minihost::findStringList(source);
+  QvStringList_s* to = qvsdkbase::findStringList(target);
+  const QvStringList_s* from = qvsdkbase::findStringList(source);
   if (to == nullptr || from == nullptr) return 0;
   // Copied first, so that a list appended to itself is doubled once.
   const std::vector<std::string> copies = from->entries;

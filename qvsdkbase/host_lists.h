@@ -1,6 +1,6 @@
 // The host's own lists behind the QvArgList and QvStringList handles. Private to libqvsdkbase.
-#ifndef CVL_MINIHOST_HOST_LISTS_H
-#define CVL_MINIHOST_HOST_LISTS_H
+#ifndef CVL_QVSDKBASE_HOST_LISTS_H
+#define CVL_QVSDKBASE_HOST_LISTS_H
 
 #include <cstdint>
 #include <string>
@@ -9,7 +9,7 @@
 
 #include "host/qorutil_api.h"
 
-namespace minihost {
+namespace qvsdkbase {
 
 // The kind of an arg-list value; the order is that of the alternatives of ArgValue.
 enum class ArgKind { String, Int, Function, StringList, Array };
@@ -24,11 +24,11 @@ struct ArgEntry {
   ArgValue value;
 };
 
-}  // namespace minihost
+}  // namespace qvsdkbase
 
 // The struct tags the C API's opaque handles point to.
 struct QvArgList_s {
-  std::vector<minihost::ArgEntry> entries;  // in the order appended
+  std::vector<qvsdkbase::ArgEntry> entries;  // in the order appended
 };
 
 struct QvStringList_s {
@@ -38,4 +38,4 @@ struct QvStringList_s {
 // An add-on handle stands only for its own identity; the registry holds the add-on's values.
 struct QvAddOn_s {};
 
-#endif  // CVL_MINIHOST_HOST_LISTS_H
+#endif  // CVL_QVSDKBASE_HOST_LISTS_H
