@@ -1,12 +1,6 @@
 #include "reader/ascii_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <sys/types.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <utility>
 
@@ -30,18 +24,9 @@ constexpr size_t kOffsetBlockSize = size_t{1} << 16;
 
 // A buffer for reading a file of fileSize bytes in blocks of at most largest bytes: a small file
 // needs no more than its own size (and one byte to see its end).
-size_t blockSizeFor(off_t fileSize, size_t largest) {
-  const auto wanted = static_cast<uint64_t>(fileSize < 0 ? 0 : fileSize) + 1;
+size_t blockSizeFor(uint64_t fileSize, size_t largest) {
+  const uint64_t wanted = std::min<uint64_t>(fileSize, UINT64_MAX - 1) + 1;
   return static_cast<size_t>(std::clamp<uint64_t>(wanted, kSmallestBlock, largest));
-}
-
-// pread() that resumes after a signal. -1 on a read error, 0 at the end of the file.
-ssize_t readAt(int fd, char* into, size_t size, uint64_t offset) {
-  ssize_t n;
-  do {
-    n = ::pread(fd, into, size, static_cast<off_t>(offset));
-  } while (n < 0 && errno == EINTR);
-  return n;
 }
 
 // Number of '\n' bytes in [data, data + size).
@@ -97,18 +82,8 @@ bool AsciiFile::open(const std::string& fileName) {
   close();
   state_ = State{};
   state_.fileName = fileName;
-  // O_NONBLOCK: opening a named pipe would otherwise wait for a writer, for ever if none comes;
-  // the pipe is refused below as no regular file. Reads of a regular file ignore the flag.
-  const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return false;
-  state_.fd = fd;
-  struct stat info {};
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    close();
-    return false;
-  }
-  ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-  state_.capacity = blockSizeFor(info.st_size, kWindowSize);
+  if (!state_.file.open(fileName)) return false;
+  state_.capacity = blockSizeFor(state_.file.size().value_or(0), kWindowSize);
   state_.window = std::make_unique_for_overwrite<char[]>(state_.capacity);
   state_.atEnd = false;
   // The first read proves the file readable and lets isEOF answer for an empty file.
@@ -121,8 +96,7 @@ bool AsciiFile::open(const std::string& fileName) {
 }
 
 void AsciiFile::close() {
-  if (state_.fd >= 0) ::close(state_.fd);
-  state_.fd = -1;
+  state_.file.close();
   state_.window.reset();
   state_.capacity = 0;
   state_.begin = 0;
@@ -133,7 +107,7 @@ void AsciiFile::close() {
 
 bool AsciiFile::refill() {
   State& s = state_;
-  if (s.fd < 0 || s.atEnd) return false;
+  if (!s.file.isOpen() || s.atEnd) return false;
   const size_t pending = s.end - s.begin;
   if (s.begin > 0) {
     std::memmove(s.window.get(), s.window.get() + s.begin, pending);
@@ -148,7 +122,7 @@ bool AsciiFile::refill() {
     s.window = std::move(window);
     s.capacity = capacity;
   }
-  const ssize_t n = readAt(s.fd, s.window.get() + s.end, s.capacity - s.end, s.readOffset);
+  const int64_t n = s.file.readAt(s.readOffset, s.window.get() + s.end, s.capacity - s.end);
   if (n <= 0) {
     s.atEnd = true;
     if (n < 0) {
@@ -205,7 +179,7 @@ std::string_view AsciiFile::readLine() {
 std::string_view AsciiFile::readLineAtOffset(uint64_t offset) const {
   const State& s = state_;
   s.lineAtOffset.clear();
-  if (s.fd < 0) {
+  if (!s.file.isOpen()) {
     s.failed = true;
     return {};
   }
@@ -213,7 +187,7 @@ std::string_view AsciiFile::readLineAtOffset(uint64_t offset) const {
   uint64_t toSkip = offset;  // terminators still to pass before the line starts
   uint64_t fileOffset = 0;
   for (;;) {
-    const ssize_t n = readAt(s.fd, block.get(), kOffsetBlockSize, fileOffset);
+    const int64_t n = s.file.readAt(fileOffset, block.get(), kOffsetBlockSize);
     if (n < 0) {
       s.failed = true;
       s.lineAtOffset.clear();
@@ -251,16 +225,14 @@ std::string_view AsciiFile::readLineAtOffset(uint64_t offset) const {
 
 uint64_t AsciiFile::numLinesInFile() const {
   const State& s = state_;
-  if (s.counted || s.fd < 0) return s.numLines;
-  struct stat info {};
-  const size_t blockSize =
-      blockSizeFor(::fstat(s.fd, &info) == 0 ? info.st_size : 0, kCountBlockSize);
+  if (s.counted || !s.file.isOpen()) return s.numLines;
+  const size_t blockSize = blockSizeFor(s.file.size().value_or(0), kCountBlockSize);
   auto block = std::make_unique_for_overwrite<char[]>(blockSize);
   uint64_t lines = 0;
   uint64_t offset = 0;
   char last = '\n';
   for (;;) {
-    const ssize_t n = readAt(s.fd, block.get(), blockSize, offset);
+    const int64_t n = s.file.readAt(offset, block.get(), blockSize);
     if (n < 0) s.failed = true;
     if (n <= 0) break;
     const size_t size = static_cast<size_t>(n);

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "reader/read_only_file.h"
+
 namespace qorvian::qorutilutil {
 
 // Reads a text file line by line through a fixed-size window, so that a file of any size costs
@@ -15,7 +17,7 @@ namespace qorvian::qorutilutil {
 // or "\r\n"; the terminator is never part of a line. A last line without terminator counts; a
 // terminator at the very end opens no further line; an empty file has no line.
 //
-// The file is read with pread() at 64-bit offsets, never mapped: a file that shrinks while it is
+// The file is read at 64-bit offsets (ReadOnlyFile), never mapped: a file that shrinks while it is
 // read ends early and sets readFailed(), it does not crash the process.
 class AsciiFile {
  public:
@@ -65,7 +67,7 @@ class AsciiFile {
  private:
   struct State {
     std::string fileName;
-    int fd = -1;
+    ReadOnlyFile file;
     // The window: bytes [begin, end) of window are read but not yet handed out as lines.
     std::unique_ptr<char[]> window;
     size_t capacity = 0;
