@@ -62,6 +62,11 @@ uint64_t countNewlines(const char* data, size_t size) {
   return count;
 }
 
+// The text of a line: up to its first NUL byte, if any.
+std::string_view textOf(std::string_view line) {
+  return line.substr(0, line.find('\0'));
+}
+
 }  // namespace
 
 AsciiFile::~AsciiFile() {
@@ -83,8 +88,7 @@ bool AsciiFile::open(const std::string& fileName) {
   state_ = State{};
   state_.fileName = fileName;
   if (!state_.file.open(fileName)) return false;
-  state_.capacity = blockSizeFor(state_.file.size().value_or(0), kWindowSize);
-  state_.window = std::make_unique_for_overwrite<char[]>(state_.capacity);
+  allocateWindow(blockSizeFor(state_.file.size().value_or(0), kWindowSize));
   state_.atEnd = false;
   // The first read proves the file readable and lets isEOF answer for an empty file.
   refill();
@@ -97,7 +101,8 @@ bool AsciiFile::open(const std::string& fileName) {
 
 void AsciiFile::close() {
   state_.file.close();
-  state_.window.reset();
+  state_.storage.reset();
+  state_.window = nullptr;
   state_.capacity = 0;
   state_.begin = 0;
   state_.end = 0;
@@ -105,24 +110,32 @@ void AsciiFile::close() {
   state_.lineAtOffset = std::string();
 }
 
+void AsciiFile::allocateWindow(size_t capacity) {
+  // The padding after the window is twice kPadding: a view may end one byte past the window (a
+  // last line's added '\n'), and 64-byte steps may start at its end.
+  // Zero-filled, so that no byte read around a view was never written.
+  state_.storage = std::make_unique<char[]>(capacity + 3 * kPadding);
+  state_.window = state_.storage.get() + kPadding;
+  state_.capacity = capacity;
+}
+
 bool AsciiFile::refill() {
   State& s = state_;
   if (!s.file.isOpen() || s.atEnd) return false;
   const size_t pending = s.end - s.begin;
   if (s.begin > 0) {
-    std::memmove(s.window.get(), s.window.get() + s.begin, pending);
+    std::memmove(s.window, s.window + s.begin, pending);
     s.begin = 0;
     s.end = pending;
   }
   if (s.end == s.capacity) {
     // One line fills the whole window: double it.
-    const size_t capacity = s.capacity * 2;
-    auto window = std::make_unique_for_overwrite<char[]>(capacity);
-    std::memcpy(window.get(), s.window.get(), s.end);
-    s.window = std::move(window);
-    s.capacity = capacity;
+    std::unique_ptr<char[]> old = std::move(s.storage);
+    const char* const oldWindow = s.window;
+    allocateWindow(s.capacity * 2);
+    std::memcpy(s.window, oldWindow, s.end);
   }
-  const int64_t n = s.file.readAt(s.readOffset, s.window.get() + s.end, s.capacity - s.end);
+  const int64_t n = s.file.readAt(s.readOffset, s.window + s.end, s.capacity - s.end);
   if (n <= 0) {
     s.atEnd = true;
     if (n < 0) {
@@ -142,7 +155,7 @@ std::string_view AsciiFile::readLine() {
   State& s = state_;
   size_t scanFrom = s.begin;
   for (;;) {
-    const char* base = s.window.get();
+    const char* base = s.window;
     const char* newline = nullptr;
     if (scanFrom < s.end) {
       newline = static_cast<const char*>(std::memchr(base + scanFrom, '\n', s.end - scanFrom));
@@ -155,7 +168,7 @@ std::string_view AsciiFile::readLine() {
       s.begin = stop + 1;
       if (stop > start && base[stop - 1] == '\r') --stop;
       ++s.lineNumber;
-      return {base + start, stop - start};
+      return textOf({base + start, stop - start});
     }
     if (newline == nullptr && s.atEnd) {
       if (s.begin == s.end) {
@@ -166,13 +179,34 @@ std::string_view AsciiFile::readLine() {
       const size_t start = s.begin;
       s.begin = s.end;
       ++s.lineNumber;
-      return {base + start, s.end - start};
+      return textOf({base + start, s.end - start});
     }
     // The line runs past the window: read more, without scanning its known part again.
     const size_t scanned =
         (newline != nullptr ? static_cast<size_t>(newline - base) : s.end) - s.begin;
     refill();
     scanFrom = s.begin + scanned;
+  }
+}
+
+std::string_view AsciiFile::wholeLines() {
+  State& s = state_;
+  for (;;) {
+    const std::string_view unread(s.window + s.begin, s.end - s.begin);
+    // As in readLine, a terminator in the window's last byte is left for the next read until
+    // the file is known to end there, so that isEOF() stays exact.
+    const size_t last = unread.substr(0, s.atEnd ? unread.size() : unread.size() - 1).rfind('\n');
+    if (last != std::string_view::npos && !unread.empty()) return unread.substr(0, last + 1);
+    if (s.atEnd) {
+      if (unread.empty()) {
+        s.failed = true;
+        return {};
+      }
+      // The last line, without terminator: the padding after it takes one.
+      s.window[s.end] = '\n';
+      return {unread.data(), unread.size() + 1};
+    }
+    refill();
   }
 }
 
@@ -211,7 +245,7 @@ std::string_view AsciiFile::readLineAtOffset(uint64_t offset) const {
     if (newline != nullptr) {
       s.lineAtOffset.append(p, static_cast<const char*>(newline));
       if (!s.lineAtOffset.empty() && s.lineAtOffset.back() == '\r') s.lineAtOffset.pop_back();
-      return s.lineAtOffset;
+      return textOf(s.lineAtOffset);
     }
     s.lineAtOffset.append(p, end);
   }
@@ -220,7 +254,7 @@ std::string_view AsciiFile::readLineAtOffset(uint64_t offset) const {
     s.failed = true;
     return {};
   }
-  return s.lineAtOffset;
+  return textOf(s.lineAtOffset);
 }
 
 uint64_t AsciiFile::numLinesInFile() const {

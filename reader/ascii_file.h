@@ -2,6 +2,7 @@
 #ifndef CVL_READER_ASCII_FILE_H
 #define CVL_READER_ASCII_FILE_H
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -15,7 +16,9 @@ namespace qorvian::qorutilutil {
 // Reads a text file line by line through a fixed-size window, so that a file of any size costs
 // the same memory (a window grows only to hold a line longer than itself). Lines end with "\n"
 // or "\r\n"; the terminator is never part of a line. A last line without terminator counts; a
-// terminator at the very end opens no further line; an empty file has no line.
+// terminator at the very end opens no further line; an empty file has no line. A line's text ends
+// at its first NUL byte (a crashed run's zero-filled tail reads as empty lines); the line itself,
+// and so the count and numbering of lines, still ends at its terminator.
 //
 // The file is read at 64-bit offsets (ReadOnlyFile), never mapped: a file that shrinks while it is
 // read ends early and sets readFailed(), it does not crash the process.
@@ -41,6 +44,23 @@ class AsciiFile {
   // next read or close. Called at the end of the file it returns an empty view, moves on
   // nothing and sets readFailed().
   std::string_view readLine();
+  // The unread lines that the window holds whole, as one view, for a reader that splits lines
+  // itself: from the next line's first byte through the '\n' that ends the last of them; every
+  // line in it ends with '\n' (a last line without terminator is given one). Its text is as in
+  // the file: a line's "\r" and NUL bytes are left to the caller. Reads more of the file when
+  // the window holds no whole line. The kPadding bytes before and after the view are readable
+  // (their content is unspecified). Does not move on: skipLines does. Empty, with readFailed(),
+  // at the end of the file. Valid until the next read or close.
+  std::string_view wholeLines();
+  // Moves on by `lines` lines that span the first `bytes` bytes of the last wholeLines view.
+  // (The '\n' given to a last line without terminator lies past the window's end.)
+  void skipLines(size_t bytes, uint64_t lines) {
+    state_.begin = std::min(state_.begin + bytes, state_.end);
+    state_.lineNumber += lines;
+  }
+  // Readable bytes around a wholeLines view.
+  static constexpr size_t kPadding = 64;
+
   // The line at the 0-based position offset (5 is the sixth line), without moving the
   // sequential position. Valid until the next call of this function, or close. An empty view,
   // and readFailed(), when the file has no such line. Costs a read of the file up to that line.
@@ -68,8 +88,10 @@ class AsciiFile {
   struct State {
     std::string fileName;
     ReadOnlyFile file;
-    // The window: bytes [begin, end) of window are read but not yet handed out as lines.
-    std::unique_ptr<char[]> window;
+    // The window: bytes [begin, end) of window are read but not yet handed out as lines. The
+    // window has kPadding bytes of its own before and after its capacity.
+    std::unique_ptr<char[]> storage;
+    char* window = nullptr;
     size_t capacity = 0;
     size_t begin = 0;
     size_t end = 0;
@@ -85,6 +107,8 @@ class AsciiFile {
   // Reads more of the file behind the unread bytes, moving them to the front of the window and
   // growing it when they fill it. False at the end of the file or on a read error.
   bool refill();
+  // Makes a window of the given capacity, with its padding.
+  void allocateWindow(size_t capacity);
 
   State state_;
 };

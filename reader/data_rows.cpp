@@ -1,6 +1,6 @@
 // The data row reader: the hot path of every load. Each value array is looked up once per
-// column; each row is then scanned once, in place, and every value goes straight into the
-// host's memory.
+// column; the rows are then split and scanned in place, a window of whole lines at a time, and
+// every value goes straight into the host's memory.
 #include "reader/data_rows.h"
 
 #include <cstddef>
@@ -9,11 +9,14 @@
 #include <vector>
 
 #include "host/qorutil_api.h"
-#include "reader/scanner.h"
+#include "reader/line_block_tokens.h"
+#include "reader/padded_number.h"
 
 namespace cvl {
 namespace {
 
+namespace paddednumber = qorvian::paddednumber;
+using qorvian::fastdecimal::Parsed;
 using qorvian::qorutilutil::AsciiFile;
 
 constexpr std::string_view kMissingDouble = "Invalid or missing double precision value";
@@ -73,27 +76,50 @@ bool readDataRows(AsciiFile& file, const OutFileInfo& info, QvZoneNum firstZone)
   const ColumnTarget* const first = targets.data();
   const ColumnTarget* const last = first + targets.size();
 
-  qorvian::Scanner scanner;  // restarted on each row, in place
-  for (int64_t row = 0; row < info.numPoints; ++row) {
-    scanner.setString(file.readLine());
-    for (const ColumnTarget* column = first; column != last; ++column) {
-      if (column->isInteger) {
-        if (!scanner.hasNextInt64Token()) [[unlikely]] {
-          return reportRowFault(file, kMissingInteger);
+  int64_t row = 0;
+  while (row < info.numPoints) {
+    // The rows that the line file's window holds whole, split and parsed in place.
+    const std::string_view lines = file.wholeLines();
+    if (lines.empty()) return reportRowFault(file, kFileChanged);
+    qorvian::LineBlockTokens tokens(lines);
+    const int64_t firstRow = row;
+    // Ends the load at the current row: the line file moves on to it, so that the message
+    // names it.
+    const auto fault = [&](std::string_view message) {
+      tokens.nextLine();
+      file.skipLines(static_cast<size_t>(tokens.cursor() - lines.data()),
+                     static_cast<uint64_t>(row - firstRow + 1));
+      return reportRowFault(file, message);
+    };
+    const char* begin = nullptr;
+    const char* end = nullptr;
+    for (; row < info.numPoints && !tokens.atEnd(); ++row) {
+      for (const ColumnTarget* column = first; column != last; ++column) {
+        if (column->isInteger) {
+          const auto value = tokens.nextToken(begin, end) ? paddednumber::readInt64(begin, end)
+                                                          : Parsed<int64_t>{false, 0};
+          if (!value.ok) [[unlikely]] {
+            return fault(kMissingInteger);
+          }
+          // Only the low 32 bits are kept; a value out of range is not refused.
+          static_cast<int32_t*>(column->values)[row] = static_cast<int32_t>(value.value);
+        } else {
+          const auto value = tokens.nextToken(begin, end) ? paddednumber::readDouble(begin, end)
+                                                          : Parsed<double>{false, 0};
+          if (!value.ok) [[unlikely]] {
+            return fault(kMissingDouble);
+          }
+          static_cast<double*>(column->values)[row] = value.value;
         }
-        // Only the low 32 bits are kept; a value out of range is not refused.
-        static_cast<int32_t*>(column->values)[row] = static_cast<int32_t>(scanner.nextInt64Token());
-      } else {
-        if (!scanner.hasNextDoubleToken()) [[unlikely]] {
-          return reportRowFault(file, kMissingDouble);
-        }
-        static_cast<double*>(column->values)[row] = scanner.nextDoubleToken();
       }
+      // A number after the last value is a fault; any other text there is ignored.
+      if (tokens.nextToken(begin, end)) [[unlikely]] {
+        if (paddednumber::readDouble(begin, end).ok) return fault(kTooManyValues);
+      }
+      tokens.nextLine();
     }
-    // A number after the last value is a fault; any other text there is ignored.
-    if (scanner.hasNextDoubleToken()) [[unlikely]] {
-      return reportRowFault(file, kTooManyValues);
-    }
+    file.skipLines(static_cast<size_t>(tokens.cursor() - lines.data()),
+                   static_cast<uint64_t>(row - firstRow));
   }
   if (file.readFailed()) [[unlikely]] {
     return reportRowFault(file, kFileChanged);

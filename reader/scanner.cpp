@@ -1,37 +1,15 @@
 #include "reader/scanner.h"
 
-#include <charconv>
-#include <system_error>
+#include "reader/decimal_conversion.h"
 
 namespace qorvian {
-namespace {
-
-// Drops one leading '+', as std::from_chars reads a number only with '-' or no sign. False when
-// the rest begins with a sign of its own ("+-1", "++1"), which makes the token no number.
-bool dropPlus(std::string_view& token) {
-  if (token.empty() || token.front() != '+') return true;
-  token.remove_prefix(1);
-  return token.empty() || (token.front() != '-' && token.front() != '+');
-}
-
-// The number that std::from_chars reads from the whole token, one leading '+' allowed.
-template <typename Number>
-std::optional<Number> wholeNumber(std::string_view token) {
-  if (!dropPlus(token)) return std::nullopt;
-  Number value{};
-  const auto [stop, error] = std::from_chars(token.data(), token.data() + token.size(), value);
-  if (error != std::errc() || stop != token.data() + token.size()) return std::nullopt;
-  return value;
-}
-
-}  // namespace
 
 std::optional<double> Scanner::slowDouble(std::string_view token) {
-  return wholeNumber<double>(token);
+  return wholeDouble(token);
 }
 
 std::optional<int64_t> Scanner::slowInt64(std::string_view token) {
-  return wholeNumber<int64_t>(token);
+  return wholeInt64(token);
 }
 
 void Scanner::setCopy(std::string_view text) {

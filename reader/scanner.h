@@ -13,14 +13,11 @@
 
 namespace qorvian {
 
-// White space is space, tab, CR, LF, VT and FF; a token is a maximal run of other bytes (a NUL
-// byte is part of a token).
+// White space is space, tab, CR, LF, VT and FF; a token is a maximal run of other bytes. (The line
+// file ends a line's text at its first NUL byte, so a line holds none.)
 //
-// Number grammar. A token is a double when std::from_chars (general format) accepts the whole
-// token and the value is in range (overflow, and underflow to zero, are no number); an integer
-// when std::from_chars for a signed 64-bit value in base 10 accepts the whole token. In both, one
-// leading '+' is accepted where a '-' would be ("+2.5", "+7", "+inf"; "+-1" is no number). Every
-// integer token is a double token too.
+// Number grammar: as wholeDouble and wholeInt64 (reader/decimal_conversion.h) read a whole token.
+// Every integer token is a double token too.
 //
 // A test parses the next token once and keeps the result, so that the take that follows it
 // costs nothing more. The tests and takes are inline: they are the inner loop of a file load.
@@ -168,8 +165,8 @@ class Scanner {
     state_ = 0;
   }
 
-  // The full conversions, for every token that the fast path does not take: std::from_chars
-  // with the leading '+' rule. Empty when token is no such number.
+  // The full conversions, for every token that the fast path does not take. Empty when token is
+  // no such number.
   static std::optional<double> slowDouble(std::string_view token);
   static std::optional<int64_t> slowInt64(std::string_view token);
 

@@ -54,6 +54,36 @@ inline uint64_t mask64(const char* block, const char* begin, const char* end) {
   return mask;
 }
 
+// The white space and the line ends of 64 bytes of text.
+struct BlockMasks {
+  uint64_t whiteSpace;  // bit i set when byte i is white space
+  uint64_t lineEnds;    // bit i set when byte i is '\n' or NUL
+};
+
+// The masks of the 64 bytes from block, all of which must be readable.
+inline BlockMasks blockMasks(const char* block) {
+  BlockMasks masks{0, 0};
+#if defined(__SSE2__)
+  for (int i = 0; i < 64; i += 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + i));
+    const __m128i blank = _mm_cmpeq_epi8(bytes, _mm_set1_epi8(' '));
+    const __m128i distance = _mm_sub_epi8(bytes, _mm_set1_epi8('\t'));
+    const __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(distance, _mm_set1_epi8(4)), distance);
+    const __m128i ends = _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n')),
+                                      _mm_cmpeq_epi8(bytes, _mm_setzero_si128()));
+    masks.whiteSpace |=
+        uint64_t{static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(blank, control)))} << i;
+    masks.lineEnds |= uint64_t{static_cast<unsigned>(_mm_movemask_epi8(ends))} << i;
+  }
+#else
+  for (int i = 0; i < 64; ++i) {
+    masks.whiteSpace |= uint64_t{isWhiteSpace(block[i])} << i;
+    masks.lineEnds |= uint64_t{block[i] == '\n' || block[i] == '\0'} << i;
+  }
+#endif
+  return masks;
+}
+
 }  // namespace qorvian::whitespace
 
 #endif  // CVL_READER_WHITE_SPACE_MASK_H

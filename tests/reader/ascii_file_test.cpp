@@ -35,7 +35,7 @@ static void expectLines(const std::string& content, const std::vector<std::strin
   EXPECT_TRUE(file.readLineAtOffset(lines.size()).empty() && file.readFailed());
 }
 
-// Only the CR of a CRLF ends a line.
+// Only the CR of a CRLF ends a line; a line's text ends at its first NUL.
 TEST(AsciiFile, LineEnds) {
   const std::pair<std::string, std::vector<std::string>> cases[] = {
       {"", {}},
@@ -47,7 +47,8 @@ TEST(AsciiFile, LineEnds) {
       {" a \t\n", {" a \t"}},
       {"a\rb\r\r\n", {"a\rb\r"}},
       {"a\r", {"a\r"}},
-      {"x\0y\n\0"s, {"x\0y"s, "\0"s}}};
+      {"x\0y\n\0"s, {"x", ""}},
+      {"\0\0\0\r\n1 2\0x\n"s, {"", "1 2"}}};
   for (const auto& [content, lines] : cases) {
     SCOPED_TRACE(testing::PrintToString(content));
     expectLines(content, lines);

@@ -80,10 +80,15 @@ TEST(ResourceEdges, LoadOrFailWithTheirMessageAndLeaveTheHostSound) {
        " | 1x1 2 Temp\xc3\xa9rature (\xc2\xb0"
        "C)..Dr\xfc"
        "ck (bar\xff) 1"},
+      // A line's text ends at its first NUL byte.
       {"NUL byte inside a value", kHeader + "0.5 1 0.25\n1.5" + kNul + " 2 0.5\n", 1,
-       "7: Invalid or missing double precision value | 1x2 3 Time (s)..Ratio (-) -"},
+       "7: Invalid or missing integer value | 1x2 3 Time (s)..Ratio (-) -"},
+      {"NUL byte after a row's values", kHeader + "0.5 1 0.25\n1.5 2 0.5" + kNul + " 7\n", 1,
+       " | 1x2 3 Time (s)..Ratio (-) 1.5"},
       {"NUL byte right after the banner keyword", "# CONVERGE" + kNul + "x" + kGoodFile.substr(16),
-       1, "Only allowed to read in CONVERGE generated out files | none"},
+       1, " | 1x3 3 Time (s)..Ratio (-) 2.5"},
+      {"zero-filled tail of a crashed run", kGoodFile + std::string(300, '\0'), 1,
+       "9: Invalid or missing double precision value | 1x4 3 Time (s)..Ratio (-) -"},
       // Each copy fills its own zone: a later copy must not write over an earlier one.
       {"the same file picked 50 times", kGoodFile, 50, " | 50x3 3 Time (s)..Ratio (-) 2.5"},
   };
