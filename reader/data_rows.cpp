@@ -19,9 +19,9 @@ namespace paddednumber = qorvian::paddednumber;
 using qorvian::fastdecimal::Parsed;
 using qorvian::qorutilutil::AsciiFile;
 
-constexpr std::string_view kMissingDouble = "Invalid or missing double precision value";
-constexpr std::string_view kMissingInteger = "Invalid or missing integer value";
-constexpr std::string_view kTooManyValues = "Too many values";
+constexpr const char* kMissingDouble = "Invalid or missing double precision value";
+constexpr const char* kMissingInteger = "Invalid or missing integer value";
+constexpr const char* kTooManyValues = "Too many values";
 constexpr std::string_view kFileChanged = "File changed or could not be read while loading";
 constexpr const char* kNoValueArray = "Unable to access the values of the dataset";
 
@@ -65,6 +65,38 @@ bool lookUpColumnTargets(const OutFileInfo& info, QvZoneNum firstZone,
   return false;
 }
 
+// Reads the values of the row at which tokens stands into element row of each column's array,
+// and moves tokens on to the next row. The fault's message when the row is faulty, tokens then
+// standing within it; else null.
+CVL_ALWAYS_INLINE const char* readRow(qorvian::LineBlockTokens& tokens, const ColumnTarget* column,
+                                      const ColumnTarget* const last, int64_t row) {
+  for (; column != last; ++column) {
+    const char* const begin = tokens.nextToken();
+    if (column->isInteger) {
+      const auto value = begin != nullptr ? paddednumber::readInt64(begin, tokens.cursor())
+                                          : Parsed<int64_t>{false, 0};
+      if (!value.ok) [[unlikely]] {
+        return kMissingInteger;
+      }
+      // Only the low 32 bits are kept; a value out of range is not refused.
+      static_cast<int32_t*>(column->values)[row] = static_cast<int32_t>(value.value);
+    } else {
+      const auto value = begin != nullptr ? paddednumber::readDouble(begin, tokens.cursor())
+                                          : Parsed<double>{false, 0};
+      if (!value.ok) [[unlikely]] {
+        return kMissingDouble;
+      }
+      static_cast<double*>(column->values)[row] = value.value;
+    }
+  }
+  // A number after the last value is a fault; any other text there is ignored.
+  if (const char* const begin = tokens.nextToken()) [[unlikely]] {
+    if (paddednumber::readDouble(begin, tokens.cursor()).ok) return kTooManyValues;
+  }
+  tokens.nextLine();
+  return nullptr;
+}
+
 }  // namespace
 
 bool readDataRows(AsciiFile& file, const OutFileInfo& info, QvZoneNum firstZone) {
@@ -83,43 +115,19 @@ bool readDataRows(AsciiFile& file, const OutFileInfo& info, QvZoneNum firstZone)
     if (lines.empty()) return reportRowFault(file, kFileChanged);
     qorvian::LineBlockTokens tokens(lines);
     const int64_t firstRow = row;
-    // Ends the load at the current row: the line file moves on to it, so that the message
-    // names it.
-    const auto fault = [&](std::string_view message) {
-      tokens.nextLine();
-      file.skipLines(static_cast<size_t>(tokens.cursor() - lines.data()),
-                     static_cast<uint64_t>(row - firstRow + 1));
-      return reportRowFault(file, message);
-    };
-    const char* begin = nullptr;
-    const char* end = nullptr;
+    const char* message = nullptr;
     for (; row < info.numPoints && !tokens.atEnd(); ++row) {
-      for (const ColumnTarget* column = first; column != last; ++column) {
-        if (column->isInteger) {
-          const auto value = tokens.nextToken(begin, end) ? paddednumber::readInt64(begin, end)
-                                                          : Parsed<int64_t>{false, 0};
-          if (!value.ok) [[unlikely]] {
-            return fault(kMissingInteger);
-          }
-          // Only the low 32 bits are kept; a value out of range is not refused.
-          static_cast<int32_t*>(column->values)[row] = static_cast<int32_t>(value.value);
-        } else {
-          const auto value = tokens.nextToken(begin, end) ? paddednumber::readDouble(begin, end)
-                                                          : Parsed<double>{false, 0};
-          if (!value.ok) [[unlikely]] {
-            return fault(kMissingDouble);
-          }
-          static_cast<double*>(column->values)[row] = value.value;
-        }
+      message = readRow(tokens, first, last, row);
+      if (message != nullptr) [[unlikely]] {
+        // The faulty row counts as read, so that the message names it.
+        tokens.nextLine();
+        ++row;
+        break;
       }
-      // A number after the last value is a fault; any other text there is ignored.
-      if (tokens.nextToken(begin, end)) [[unlikely]] {
-        if (paddednumber::readDouble(begin, end).ok) return fault(kTooManyValues);
-      }
-      tokens.nextLine();
     }
     file.skipLines(static_cast<size_t>(tokens.cursor() - lines.data()),
                    static_cast<uint64_t>(row - firstRow));
+    if (message != nullptr) return reportRowFault(file, message);
   }
   if (file.readFailed()) [[unlikely]] {
     return reportRowFault(file, kFileChanged);

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "reader/fast_decimal.h"
 #include "reader/white_space_mask.h"
 
 namespace qorvian {
@@ -25,9 +26,9 @@ class LineBlockTokens {
     loadBlock(lines.data());
   }
 
-  // The next token of the current line as [begin, end): true while the line's text has one;
-  // false at the end of its text, where the walk then stays until nextLine.
-  bool nextToken(const char*& begin, const char*& end) {
+  // The first byte of the next token of the current line, which ends at cursor(); null at the
+  // end of the line's text, where the walk then stays until nextLine.
+  CVL_ALWAYS_INLINE const char* nextToken() {
     uint64_t found = fromCursor(stops_);
     while (found == 0) {
       loadBlock(block_ + 64);
@@ -35,20 +36,19 @@ class LineBlockTokens {
     }
     const int at = std::countr_zero(found);
     cursor_ = block_ + at;
-    if (((ends_ >> at) & 1) != 0) return false;
-    begin = cursor_;
+    if (((ends_ >> at) & 1) != 0) return nullptr;
+    const char* const begin = cursor_;
     found = whiteSpace_ & (~uint64_t{0} << at);
     while (found == 0) {  // the token runs on into the next block
       loadBlock(block_ + 64);
       found = whiteSpace_;
     }
     cursor_ = block_ + std::countr_zero(found);
-    end = cursor_;
-    return true;
+    return begin;
   }
 
   // Moves to the start of the next line, past what is left of the current one.
-  void nextLine() {
+  CVL_ALWAYS_INLINE void nextLine() {
     if (*cursor_ != '\n') {
       // The text ended early: at a NUL byte, or among the tokens that the caller passed over.
       cursor_ =
@@ -64,7 +64,7 @@ class LineBlockTokens {
 
  private:
   // The masks of the 64 bytes from block.
-  void loadBlock(const char* block) {
+  CVL_ALWAYS_INLINE void loadBlock(const char* block) {
     block_ = block;
     const whitespace::BlockMasks masks = whitespace::blockMasks(block);
     whiteSpace_ = masks.whiteSpace | masks.lineEnds;

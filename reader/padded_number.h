@@ -12,6 +12,8 @@
 #include <emmintrin.h>
 #endif
 
+#include <fast_float/fast_float.h>
+
 #include "reader/decimal_conversion.h"
 #include "reader/fast_decimal.h"
 
@@ -21,6 +23,24 @@ using fastdecimal::Parsed;
 
 // Bytes before a token's end that the parse functions may read, whatever lies there.
 inline constexpr size_t kReach = 16;
+
+// m x 10^exponent, correctly rounded, by fast_float's Eisel-Lemire step: a 128-bit product with
+// a table of powers of five, no division. Not ok in the rare case that the step cannot decide the
+// rounding, or when the value overflows or underflows to zero (out of range in our grammar).
+CVL_ALWAYS_INLINE Parsed<double> exactProduct(uint64_t m, int exponent, bool negative) {
+  if (m <= (uint64_t{1} << 53) && static_cast<unsigned>(exponent + 22) <= 44) {
+    return fastdecimal::exactValue(m, exponent, negative);
+  }
+  using Binary = fast_float::binary_format<double>;
+  const fast_float::adjusted_mantissa product = fast_float::compute_float<Binary>(exponent, m);
+  if (product.power2 < 0 || product.power2 == Binary::infinite_power() ||
+      (product.power2 == 0 && product.mantissa == 0 && m != 0)) {
+    return {false, 0};
+  }
+  double value = 0;
+  fast_float::to_float(negative, product, value);
+  return {true, value};
+}
 
 // What printf's %.Ne writes for N from 1 to 10 and an exponent of two digits, the whole token
 // [p, end):  ['-'|'+'] digit '.' N digits ('e'|'E') ('-'|'+') digit digit. The 16 bytes before
@@ -69,7 +89,7 @@ CVL_ALWAYS_INLINE Parsed<double> parseExponentShape(const char* p, const char* e
       static_cast<uint64_t>(static_cast<unsigned>(q[0] - '0')) * fastdecimal::kPowers[n] +
       uint64_t{high} * 10000 + low;
   const int exponent = exponentSign == '-' ? -exponentValue : exponentValue;
-  return fastdecimal::exactValue(mantissa, exponent - static_cast<int>(n), negative);
+  return exactProduct(mantissa, exponent - static_cast<int>(n), negative);
 #else
   static_cast<void>(p);
   static_cast<void>(end);

@@ -9,6 +9,12 @@
 #include <emmintrin.h>
 #endif
 
+#if defined(__GNUC__)
+#define CVL_WHITESPACE_INLINE [[gnu::always_inline]] inline
+#else
+#define CVL_WHITESPACE_INLINE inline
+#endif
+
 namespace qorvian::whitespace {
 
 // White space: space, tab, LF, VT, FF and CR.
@@ -60,21 +66,29 @@ struct BlockMasks {
   uint64_t lineEnds;    // bit i set when byte i is '\n' or NUL
 };
 
+#if defined(__SSE2__)
+// The masks of the 16 bytes from p, placed at bit `at` of masks.
+CVL_WHITESPACE_INLINE void addMasks16(const char* p, int at, BlockMasks& masks) {
+  const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  const __m128i blank = _mm_cmpeq_epi8(bytes, _mm_set1_epi8(' '));
+  const __m128i distance = _mm_sub_epi8(bytes, _mm_set1_epi8('\t'));
+  const __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(distance, _mm_set1_epi8(4)), distance);
+  const __m128i ends = _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n')),
+                                    _mm_cmpeq_epi8(bytes, _mm_setzero_si128()));
+  const auto space = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(blank, control)));
+  masks.whiteSpace |= uint64_t{space} << at;
+  masks.lineEnds |= uint64_t{static_cast<unsigned>(_mm_movemask_epi8(ends))} << at;
+}
+#endif
+
 // The masks of the 64 bytes from block, all of which must be readable.
-inline BlockMasks blockMasks(const char* block) {
+CVL_WHITESPACE_INLINE BlockMasks blockMasks(const char* block) {
   BlockMasks masks{0, 0};
 #if defined(__SSE2__)
-  for (int i = 0; i < 64; i += 16) {
-    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + i));
-    const __m128i blank = _mm_cmpeq_epi8(bytes, _mm_set1_epi8(' '));
-    const __m128i distance = _mm_sub_epi8(bytes, _mm_set1_epi8('\t'));
-    const __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(distance, _mm_set1_epi8(4)), distance);
-    const __m128i ends = _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n')),
-                                      _mm_cmpeq_epi8(bytes, _mm_setzero_si128()));
-    masks.whiteSpace |=
-        uint64_t{static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(blank, control)))} << i;
-    masks.lineEnds |= uint64_t{static_cast<unsigned>(_mm_movemask_epi8(ends))} << i;
-  }
+  addMasks16(block, 0, masks);
+  addMasks16(block + 16, 16, masks);
+  addMasks16(block + 32, 32, masks);
+  addMasks16(block + 48, 48, masks);
 #else
   for (int i = 0; i < 64; ++i) {
     masks.whiteSpace |= uint64_t{isWhiteSpace(block[i])} << i;
