@@ -90,3 +90,23 @@ TEST(DataRows, FileChanged) {
   EXPECT_EQ(cvltest::linedMessages(path, qvsdkbase::messages()) + " => " + zoneValues(2),
             "7: File changed or could not be read while loading => 1,4,0");
 }
+
+// Rows whose values and line ends fall at every place of the reader's 64-byte steps and of the
+// line file's window (blanks and tabs of any width, CRLF, rows longer than a step), each value
+// read once and stored at its row.
+TEST(DataRows, RowsAcrossStepsAndWindows) {
+  std::string text = "# CONVERGE\n# column 1 2\n# Time Step\n# (s) (number)\n#\n";
+  std::vector<double> times;
+  std::vector<double> steps;
+  for (int r = 0; text.size() < (size_t{3} << 20); ++r) {
+    const std::string gap(static_cast<size_t>(1 + r % 71), r % 3 == 0 ? '\t' : ' ');
+    char time[32];
+    std::snprintf(time, sizeof time, "%.*e", r % 11, r * 1.25e-3 - 7.0);
+    text += (r % 2 == 0 ? gap : "") + time + gap + std::to_string(r - 5000) +
+            (r % 5 == 0 ? gap : "") + (r % 4 == 0 ? "\r\n" : "\n");
+    times.push_back(std::strtod(time, nullptr));
+    steps.push_back(r - 5000);
+  }
+  const std::string loaded = load({cvltest::TempDir().write("f.out", text)});
+  EXPECT_EQ(loaded, "loaded => " + cvltest::joined(times) + "|" + cvltest::joined(steps));
+}
