@@ -1,6 +1,7 @@
 #include "minihost/summary.h"
 
 #include <cmath>
+#include <limits>
 #include <map>
 
 #include "minihost/number_text.h"
@@ -48,16 +49,16 @@ std::pair<std::string, std::string> rangeText(const qvsdkbase::ValueArray& value
     return {std::to_string(low), std::to_string(high)};
   }
   const auto* data = static_cast<const double*>(values.data);
-  bool found = false;
-  double low = 0;
-  double high = 0;
+  // Without a branch per value, so that the compiler can use vector minimum and maximum: a NaN
+  // fails both comparisons and leaves low and high as they were.
+  double low = std::numeric_limits<double>::infinity();
+  double high = -low;
   for (int64_t i = 0; i < values.size; ++i) {
-    if (std::isnan(data[i])) continue;
-    low = found ? std::min(low, data[i]) : data[i];
-    high = found ? std::max(high, data[i]) : data[i];
-    found = true;
+    low = data[i] < low ? data[i] : low;
+    high = data[i] > high ? data[i] : high;
   }
-  if (!found) return {"-", "-"};
+  // Nothing passed the comparisons: every value is NaN (or there is none).
+  if (low > high) return {"-", "-"};
   return {numberText(low), numberText(high)};
 }
 

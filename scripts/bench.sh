@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Loader benchmark: builds the benchmark programs, generates the benchmark files (once; they are
 # deterministic) and measures, in one process per file set:
-#   1. load throughput of the add-on into the stand-in host against the floor loop, on a 100 MB
-#      single-zone file of 20 columns and a 100 MB file of 300 columns in three regions with
-#      shared columns (median of alternating runs after a warm-up);
+#   1. load throughput of the add-on into the stand-in host against the floor loops (the fair
+#      floor and the mapped one) and, when CVL_BENCH_BASELINE names an earlier build of the
+#      add-on, against that, on a 100 MB single-zone file of 20 columns and a 100 MB file of 300
+#      columns in three regions with shared columns (medians of interleaved rounds after a
+#      warm-up, wall time and the thread's CPU time);
 #   2. how the cost grows with the file: the loader alone on single-zone files of 10 MB, 100 MB
 #      and 1 GB;
 #   3. the header reader's cost on files of 1 MB to 1 GB.
@@ -17,7 +19,8 @@
 # in the build folder.
 #
 # Environment: CVL_BENCH_DIR (files; default /tmp/cvl-bench), CVL_BENCH_BUILD (build folder;
-# default build/bench), CVL_BENCH_RUNS (measured rounds; default 7).
+# default build/bench), CVL_BENCH_RUNS (measured rounds; default 7), CVL_BENCH_BASELINE (an
+# earlier libconvergeoutloader.so to compare with; none by default).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -41,7 +44,7 @@ bin=$build/bin
 if $build_first; then
   cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
   cmake --build "$build" -j "$(nproc)" --target generate-out-file cvl-bench-load \
-    cvl-bench-header convergeoutloader minihost >/dev/null
+    cvl-fair-floor cvl-bench-header convergeoutloader minihost >/dev/null
 fi
 
 mkdir -p "$data"
@@ -63,9 +66,14 @@ echo "$(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xarg
   "$(free -g | awk '/Mem:/ {print $2}') GB memory;" \
   "load average now: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "build: $build (RelWithDebInfo, $(c++ --version | head -1))"
+echo "transparent huge pages: $(cat /sys/kernel/mm/transparent_hugepage/enabled)," \
+  "defrag $(cat /sys/kernel/mm/transparent_hugepage/defrag)"
 
-echo "== 1. loader against the floor loop, 100 MB files ($runs rounds after 1 warm-up)"
-"$bin/cvl-bench-load" --runs "$runs" --check "$data/single-100M.out" "$data/regions-100M.out"
+echo "== 1. loader against the floor loops, 100 MB files ($runs rounds after 1 warm-up)"
+baseline=()
+[ -n "${CVL_BENCH_BASELINE:-}" ] && baseline=(--baseline "$CVL_BENCH_BASELINE")
+"$bin/cvl-bench-load" --runs "$runs" --check "${baseline[@]}" "$data/single-100M.out" \
+  "$data/regions-100M.out"
 
 echo "== 2. growth with size: the loader alone, single zone, 20 columns"
 "$bin/cvl-bench-load" --only loader --runs "$runs" "$data/single-10M.out" "$data/single-100M.out"

@@ -5,8 +5,11 @@ Times, on the benchmark files that scripts/bench.sh generates, each of these as 
 its own, and records its peak memory (maximum resident set size, from GNU time):
 
   minihost   the stand-in host loading the file through the add-on (minihost FILE)
-  floor      the floor loop program (cvl-bench-load --only floor): maps the file and parses
-             every token with std::from_chars into a preallocated array
+  fair       the fair floor as a program (cvl-fair-floor): reads the file with pread, counts its
+             lines, allocates the values as the stand-in host does and parses every token with
+             std::from_chars
+  floor      the mapped floor loop program (cvl-bench-load --only floor): maps the file and
+             parses every token with std::from_chars into a preallocated array
   numpy      numpy.loadtxt(path, skiprows=5), with OPENBLAS_CORETYPE and OPENBLAS_L2_SIZE
              removed from that command's environment
   pandas     pandas.read_csv(path, skiprows=5, header=None, delim_whitespace=True)
@@ -17,7 +20,7 @@ tools take turns. Reports the median wall time with its range, MB of file per se
 tool's time over minihost's, and peak RSS; for minihost also the RSS beyond the host's value
 arrays (points x columns x bytes per value, computed from the file's header).
 
-Usage: scripts/compare-tools.py [--runs N] [--tools floor,numpy,pandas,startup] [--no-build]
+Usage: scripts/compare-tools.py [--runs N] [--tools fair,floor,numpy,pandas,startup] [--no-build]
                                 [FILE...]
 Uses only the standard library; numpy and pandas are Debian's, run by /usr/bin/python3.
 """
@@ -88,7 +91,7 @@ def main():
     parser.add_argument("--runs", type=int, default=7, help="measured rounds (default 7)")
     parser.add_argument("--tools", default="",
                         help="comma-separated subset of the processes to run (minihost always"
-                             " runs): floor, numpy, pandas, startup")
+                             " runs): fair, floor, numpy, pandas, startup")
     parser.add_argument("--no-build", action="store_true",
                         help="use the programs already built")
     parser.add_argument("files", nargs="*", help="output files (default: the 100 MB files)")
@@ -108,6 +111,7 @@ def main():
     def tools(path):
         return [
             ("minihost", [os.path.join(bin_dir, "minihost"), path], None),
+            ("fair", [os.path.join(bin_dir, "cvl-fair-floor"), path], None),
             ("floor", [os.path.join(bin_dir, "cvl-bench-load"), "--only", "floor", "--runs", "1",
                        "--warmup", "0", path], None),
             ("numpy", [PYTHON, "-c", NUMPY_CODE, path], numpy_env),
@@ -156,6 +160,9 @@ def main():
                      max(peaks[name]) / 1e6))
         overhead = max(peaks["minihost"]) - arrays
         print("minihost peak RSS beyond the host's value arrays: %.1f MB" % (overhead / 1e6))
+        if "fair" in walls:
+            print("minihost speed over the fair floor program: %.2f (ratio of the medians)"
+                  % (statistics.median(walls["fair"]) / base))
         if "numpy" in walls and "pandas" in walls:
             print("ratio of the medians: numpy.loadtxt / minihost %.2f,"
                   " pandas.read_csv / minihost %.2f"
