@@ -34,8 +34,10 @@ std::optional<T> reference(std::string_view token) {
 // the reference. Doubles compare by their bits.
 void expectSameAsFromChars(const std::string& token, const std::string& before,
                            const std::string& after) {
-  const std::string text = before + ' ' + token + ' ' + after;
-  const char* const begin = text.data() + before.size() + 1;
+  // The parser may read kReach bytes before a token's end: digits of an earlier neighbour.
+  const std::string padding(qorvian::paddednumber::kReach, '5');
+  const std::string text = padding + before + ' ' + token + ' ' + after;
+  const char* const begin = text.data() + padding.size() + before.size() + 1;
   const char* const end = begin + token.size();
   const auto wantDouble = reference<double>(token);
   const auto wantInt = reference<int64_t>(token);
