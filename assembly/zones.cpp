@@ -10,8 +10,6 @@
 namespace cvl {
 namespace {
 
-constexpr const char* kAddZonesFailed = "Unable to add zones to the dataset";
-
 // One entry per variable: firstZone for a variable that a shared column feeds, 0 (values of its
 // own) for every other.
 std::vector<QvZoneNum> buildShareList(const OutFileInfo& info, QvZoneNum firstZone) {
