@@ -311,3 +311,56 @@ TEST_F(FaultSweep, EveryRefusedHostCallAndFailedAllocationOfALoad) {
 }
 
 }  // namespace
+
+// The entry point's registration with each of its refusable host calls refused and each of its
+// allocations failing: the lock is released and the arg list freed, the add-on and its loader
+// are registered only when their calls came before the fault, and nothing is shown but, for out
+// of memory, "Unexpected error: std::bad_alloc". The add-on's handle is kept without a check, so
+// the loader is registered also when the host gave none.
+TEST(FaultSweepRegistration, EveryRefusedHostCallAndFailedAllocation) {
+  const auto registerCounted = [](const cvltest::LoadFaults& faults) {
+    qvsdkbase::reset();
+    for (const cvltest::HostFault& f : faults.hostFaults) {
+      qvsdkbase::injectFault(f.function, f.nth, f.kind, f.result);
+    }
+    cvltest::startCountingAllocations(faults.failingAllocation);
+    InitQorAddOn113();
+    cvltest::stopCountingAllocations();
+  };
+  registerCounted({});
+  const std::vector<Call> calls = qvsdkbase::calls();
+  const std::vector<uint32_t> positions(cvltest::allocationPositions().begin(),
+                                        cvltest::allocationPositions().end());
+  ASSERT_EQ(qvsdkbase::loaders().size(), 1u);
+
+  const auto expectRegisteredUpTo = [&](size_t faultAt, const std::vector<std::string>& messages,
+                                        const std::string& what) {
+    EXPECT_EQ(qvsdkbase::addOns().size(), callsOf(calls, "QorUtilAddOnRegister", 0, faultAt))
+        << what;
+    const bool noHandle = calls[faultAt].function == "QorUtilAddOnRegister" && messages.empty();
+    EXPECT_EQ(qvsdkbase::loaders().size(),
+              noHandle ? 1u : callsOf(calls, "QorUtilImportAddLoaderX", 0, faultAt))
+        << what;
+    EXPECT_EQ(qvsdkbase::messages(), messages) << what;
+    EXPECT_EQ(qvsdkbase::lockDepth(), 0) << what;
+    EXPECT_EQ(qvsdkbase::lockViolations(), std::vector<std::string>{}) << what;
+    EXPECT_EQ(qvsdkbase::openArgLists(), 0u) << what;
+  };
+  int64_t runs = 0;
+  for (size_t at = 0; at < calls.size(); ++at) {
+    for (cvltest::HostFault fault : cvltest::refusableCalls()) {
+      if (fault.function != calls[at].function) continue;
+      fault.nth = static_cast<int64_t>(callsOf(calls, fault.function, 0, at + 1));
+      registerCounted({{fault}, 0});
+      expectRegisteredUpTo(at, {}, fault.function + " #" + std::to_string(fault.nth) + " refused");
+      ++runs;
+    }
+  }
+  for (size_t k = 1; k <= positions.size(); ++k) {
+    registerCounted({{}, static_cast<int64_t>(k)});
+    expectRegisteredUpTo(positions[k - 1], {"Unexpected error: std::bad_alloc"},
+                         "allocation " + std::to_string(k) + " failing");
+    ++runs;
+  }
+  std::printf("%lld faulted registrations\n", static_cast<long long>(runs));
+}
