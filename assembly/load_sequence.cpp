@@ -28,14 +28,15 @@ bool openDataFile(AsciiFile& file, const std::string& fileName) {
   return false;
 }
 
-// Creates the host's dataset with first's title and its first numVariables variable names. The
-// name list and the arg list live for this call only.
+// Creates the host's dataset with first's title and its variable names. The name list and the
+// arg list live for this call only.
 bool createDataSet(const OutFileInfo& first) {
   qorvian::StringList names;
   bool created = true;
-  const auto numVariables = static_cast<size_t>(first.numVariables > 0 ? first.numVariables : 0);
-  for (size_t i = 0; created && i < numVariables && i < first.varNames.size(); ++i) {
-    created = names.append(first.varNames[i]);
+  // The header reader leaves numVariables equal to the length of varNames.
+  for (const std::string& name : first.varNames) {
+    created = names.append(name);
+    if (!created) break;
   }
   if (created) {
     qorvian::ArgList args;

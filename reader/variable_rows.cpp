@@ -27,13 +27,13 @@ bool isUnitless(std::string_view qualifier) {
          isMarker(qualifier, "(none)");
 }
 
-// The file's stem: its last path component without the final extension, as path::stem gives it.
-// path::stem itself compares paths through a function that may not throw but allocates, so that
-// running out of memory there would end the host's process; the same rule is applied here to the
-// file name as a string instead.
+// The file's stem: its last path component without the final extension, as path::stem gives it
+// for a regular file. path::stem itself compares paths through a function that may not throw
+// but allocates, so that running out of memory there would end the host's process; the same rule
+// is applied here to the file name as a string instead. (path::stem keeps the names "." and ".."
+// whole, but they name folders, which the line file does not open.)
 std::string fileStem(const std::string& fileName) {
   std::string name = boost::filesystem::path(fileName).filename().string();
-  if (name == "." || name == "..") return name;
   const size_t dot = name.rfind('.');
   if (dot != std::string::npos) name.resize(dot);
   return name;

@@ -111,6 +111,7 @@ TEST_F(LoadFileList, FilesAndHostFaults) {
       // Files in sequence; the first file, or a later one, that fails.
       {{"two.out", "one.out"}, {made, "two A", "two B", "one", "loaded"}},
       {{"missing.out", "one.out"}, {"no dataset", open}},
+      {{}, {"no dataset", "No data files to load"}},
       {{"one.out", "missing.out", "badrow.out"}, {made, "one", open}},
       {{"empty.out", "one.out"},
        {"no dataset", at("empty.out", 5, "File does not contain any data points")}},

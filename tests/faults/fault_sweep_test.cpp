@@ -276,12 +276,15 @@ int64_t sweep(const std::vector<std::string>& files, Route route, const std::str
     }
   }
   for (size_t k = 1; k <= clean.allocationPositions.size(); ++k) {
-    const std::string what = name + ": allocation " + std::to_string(k) + " failing";
-    const cvltest::SelectionLoad load =
-        cvltest::loadSelection(files, {{}, static_cast<int64_t>(k)}, route);
-    const size_t at = clean.allocationPositions[k - 1];
-    expectFaultedRun(load, at, at, {}, true, what);
-    ++runs;
+    for (const bool onward : {false, true}) {
+      const std::string what = name + ": allocation " + std::to_string(k) +
+                               (onward ? " and every later one" : "") + " failing";
+      const cvltest::SelectionLoad load =
+          cvltest::loadSelection(files, {{}, static_cast<int64_t>(k), onward}, route);
+      const size_t at = clean.allocationPositions[k - 1];
+      expectFaultedRun(load, at, at, {}, true, what);
+      ++runs;
+    }
   }
   return runs;
 }
@@ -323,7 +326,7 @@ TEST(FaultSweepRegistration, EveryRefusedHostCallAndFailedAllocation) {
     for (const cvltest::HostFault& f : faults.hostFaults) {
       qvsdkbase::injectFault(f.function, f.nth, f.kind, f.result);
     }
-    cvltest::startCountingAllocations(faults.failingAllocation);
+    cvltest::startCountingAllocations(faults.failingAllocation, faults.allocationsFailOnward);
     InitQorAddOn113();
     cvltest::stopCountingAllocations();
   };
@@ -356,11 +359,14 @@ TEST(FaultSweepRegistration, EveryRefusedHostCallAndFailedAllocation) {
       ++runs;
     }
   }
+  // Without memory for the message, a shortened copy of it is shown.
   for (size_t k = 1; k <= positions.size(); ++k) {
-    registerCounted({{}, static_cast<int64_t>(k)});
-    expectRegisteredUpTo(positions[k - 1], {"Unexpected error: std::bad_alloc"},
-                         "allocation " + std::to_string(k) + " failing");
-    ++runs;
+    for (const bool onward : {false, true}) {
+      registerCounted({{}, static_cast<int64_t>(k), onward});
+      expectRegisteredUpTo(positions[k - 1], {"Unexpected error: std::bad_alloc"},
+                           "allocation " + std::to_string(k) + (onward ? " on" : "") + " failing");
+      ++runs;
+    }
   }
   std::printf("%lld faulted registrations\n", static_cast<long long>(runs));
 }

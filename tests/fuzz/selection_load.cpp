@@ -236,7 +236,7 @@ SelectionLoad loadSelection(const std::vector<std::string>& fileNames, const Loa
   const QvLoaderCallback replay = loaders[0].callback;
   const QvLoaderSelectedCallback selected = loaders[0].selectedCallback;
   bool replayed = false;
-  startCountingAllocations(faults.failingAllocation);
+  startCountingAllocations(faults.failingAllocation, faults.allocationsFailOnward);
   if (route == Route::Replay) {
     replayed = replay(list) != 0;
   } else {

@@ -31,6 +31,7 @@ struct LoadFaults {
   // The allocation of the add-on, counted from the callback's start (from 1), that throws
   // std::bad_alloc; 0 for none.
   int64_t failingAllocation = 0;
+  bool allocationsFailOnward = false;  // every allocation after that one fails too
 };
 
 // The host calls whose result the add-on looks at, and how the host refuses each: the failure

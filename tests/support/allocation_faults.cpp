@@ -18,6 +18,7 @@ constexpr size_t kMaxRecorded = size_t{1} << 16;
 thread_local bool countingHere = false;
 int64_t counted = 0;
 int64_t failAtAllocation = 0;
+bool failOnward = false;
 bool failed = false;
 std::array<uint32_t, kMaxRecorded> positions{};
 
@@ -28,7 +29,8 @@ bool admit() noexcept {
     positions[static_cast<size_t>(counted)] = static_cast<uint32_t>(qvsdkbase::calls().size());
   }
   ++counted;
-  if (counted != failAtAllocation) return true;
+  if (failAtAllocation == 0 || counted < failAtAllocation) return true;
+  if (counted > failAtAllocation && !failOnward) return true;
   failed = true;
   return false;
 }
@@ -59,9 +61,10 @@ void* allocateOrNull(size_t size, Alignment... alignment) noexcept {
 
 }  // namespace
 
-void startCountingAllocations(int64_t failAt) {
+void startCountingAllocations(int64_t failAt, bool onward) {
   counted = 0;
   failAtAllocation = failAt;
+  failOnward = onward;
   failed = false;
   countingHere = true;
 }

@@ -12,11 +12,12 @@
 namespace cvltest {
 
 // Starts counting on this thread, from 0. failAt is the number (from 1) of the allocation that
-// throws; 0 lets every allocation succeed.
-void startCountingAllocations(int64_t failAt = 0);
+// throws; 0 lets every allocation succeed. With onward set, every allocation after it throws too,
+// as when memory stays exhausted.
+void startCountingAllocations(int64_t failAt = 0, bool onward = false);
 // Stops counting; returns the number of allocations counted, the one that threw included.
 int64_t stopCountingAllocations();
-// True when the armed allocation was reached and threw.
+// True when the allocation at failAt was reached and threw.
 bool allocationFailed();
 // For each allocation counted since the start (up to the first 65,536), the length of the
 // stand-in host's call log when it was made: allocation k came after the first
