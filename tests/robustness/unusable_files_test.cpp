@@ -1,6 +1,6 @@
 // Picked names that are no readable regular file: a folder, an endless device, a named pipe, a
-// missing name, a file the user may not read. Each is refused with the open message, alone or
-// after a good file, and nothing is read from it.
+// missing name, a file whose reads fail, a file the user may not read. Each is refused with the
+// open message, alone or after a good file, and nothing is read from it.
 #include <fcntl.h>
 #include <grp.h>
 #include <sys/stat.h>
@@ -50,6 +50,7 @@ const UnusableCase kCases[] = {
      }},
     {"endless character device", [](const TempDir&) { return std::string("/dev/zero"); }},
     {"missing file", [](const TempDir& dir) { return (dir.path() / "missing.out").string(); }},
+    {"regular file whose reads fail", [](const TempDir&) { return std::string("/proc/self/mem"); }},
     {"named pipe without a writer",
      [](const TempDir& dir) {
        const std::string path = (dir.path() / "p.out").string();
