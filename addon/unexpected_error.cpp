@@ -27,7 +27,6 @@ const char* describe(const std::exception_ptr& error) noexcept {
 }  // namespace
 
 void reportUnexpectedError(const std::exception_ptr& error) noexcept {
-  if (!error) return;
   const char* text = describe(error);
   // Without memory for the whole text, a shortened copy in a fixed buffer still tells the user.
   std::array<char, 256> shortened{};

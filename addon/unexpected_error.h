@@ -7,8 +7,8 @@
 namespace cvl {
 
 // Shows "Unexpected error: " followed by the exception's what() ("unknown exception" for one
-// not derived from std::exception) in the host's error dialog. Never throws: when even the
-// report fails, it is dropped.
+// not derived from std::exception) in the host's error dialog; error holds the exception that a
+// catch block caught. Never throws: when even the report fails, it is dropped.
 void reportUnexpectedError(const std::exception_ptr& error) noexcept;
 
 }  // namespace cvl

@@ -28,14 +28,15 @@ bool openDataFile(AsciiFile& file, const std::string& fileName) {
   return false;
 }
 
-// Creates the host's dataset with first's title and its first numVariables variable names. The
-// name list and the arg list live for this call only.
+// Creates the host's dataset with first's title and its variable names. The name list and the
+// arg list live for this call only.
 bool createDataSet(const OutFileInfo& first) {
   qorvian::StringList names;
   bool created = true;
-  const auto numVariables = static_cast<size_t>(first.numVariables > 0 ? first.numVariables : 0);
-  for (size_t i = 0; created && i < numVariables && i < first.varNames.size(); ++i) {
-    created = names.append(first.varNames[i]);
+  // The header reader leaves numVariables equal to the length of varNames.
+  for (const std::string& name : first.varNames) {
+    created = names.append(name);
+    if (!created) break;
   }
   if (created) {
     qorvian::ArgList args;
@@ -52,6 +53,19 @@ bool addFileToDataSet(AsciiFile& file, const OutFileInfo& info, QvZoneNum firstZ
   return addZones(info, firstZone) && readDataRows(file, info, firstZone);
 }
 
+// The number of a later file's first zone: the one after every zone the dataset holds. False,
+// reported, when the host counts fewer zones than the load has added (zonesAdded): the file's
+// values would then go into the zones of earlier files.
+bool nextZone(int64_t zonesAdded, QvZoneNum& firstZone) {
+  const QvZoneNum numZones = QorUtilDataSetGetNumZones();
+  if (numZones < zonesAdded) {
+    QorUtilDialogErrMsg(kAddZonesFailed);
+    return false;
+  }
+  firstZone = numZones + 1;
+  return true;
+}
+
 // Loads the first file: fills first, creates the dataset, adds zones from 1. The file is closed
 // on return.
 bool loadFirstFile(const std::string& fileName, OutFileInfo& first) {
@@ -64,14 +78,17 @@ bool loadFirstFile(const std::string& fileName, OutFileInfo& first) {
 }
 
 // Loads a later file into the existing dataset after checking it against first; its zones are
-// numbered after those the dataset holds. The file and its record are released on return.
-bool loadLaterFile(const std::string& fileName, const OutFileInfo& first) {
+// numbered after those the dataset holds, of which the load added zonesAdded, and are counted
+// there. The file and its record are released on return.
+bool loadLaterFile(const std::string& fileName, const OutFileInfo& first, int64_t& zonesAdded) {
   AsciiFile file;
   OutFileInfo info;
   if (!openDataFile(file, fileName)) return false;
-  bool loaded = readOutFileHeader(file, info) && checkCompatible(first, info, file);
-  if (loaded) loaded = addFileToDataSet(file, info, QorUtilDataSetGetNumZones() + 1);
+  QvZoneNum firstZone = 0;
+  const bool loaded = readOutFileHeader(file, info) && checkCompatible(first, info, file) &&
+                      nextZone(zonesAdded, firstZone) && addFileToDataSet(file, info, firstZone);
   file.close();
+  if (loaded) zonesAdded += static_cast<int64_t>(info.zoneNames.size());
   return loaded;
 }
 
@@ -85,8 +102,9 @@ bool loadFileList(const std::vector<std::string>& fileNames) {
   // The first file's record is the reference for every later file.
   OutFileInfo first;
   if (!loadFirstFile(fileNames.front(), first)) return false;
+  int64_t zonesAdded = static_cast<int64_t>(first.zoneNames.size());
   for (size_t i = 1; i < fileNames.size(); ++i) {
-    if (!loadLaterFile(fileNames[i], first)) return false;
+    if (!loadLaterFile(fileNames[i], first, zonesAdded)) return false;
   }
   return true;
 }

@@ -10,13 +10,10 @@
 namespace cvl {
 namespace {
 
-constexpr const char* kAddZonesFailed = "Unable to add zones to the dataset";
-
 // One entry per variable: firstZone for a variable that a shared column feeds, 0 (values of its
-// own) for every other.
+// own) for every other. info.numVariables is positive.
 std::vector<QvZoneNum> buildShareList(const OutFileInfo& info, QvZoneNum firstZone) {
-  std::vector<QvZoneNum> shareZones(
-      static_cast<size_t>(info.numVariables > 0 ? info.numVariables : 0), 0);
+  std::vector<QvZoneNum> shareZones(static_cast<size_t>(info.numVariables), 0);
   const auto numValues = static_cast<size_t>(info.numValues > 0 ? info.numValues : 0);
   for (size_t column = 0; column < numValues && column < info.columnShared.size() &&
                           column < info.columnVariable.size();

@@ -7,6 +7,9 @@
 
 namespace cvl {
 
+// What the user is told when the host does not take a zone.
+inline constexpr const char* kAddZonesFailed = "Unable to add zones to the dataset";
+
 // Adds one zone per entry of info.zoneNames to the host's dataset, numbered firstZone,
 // firstZone + 1, ...; the file's later zones share the variables of its shared columns with
 // zone firstZone. False after the first refusal, reported in the host's error dialog; the zones

@@ -11,6 +11,7 @@ using qvsdkbase::enterCall;
 using qvsdkbase::host;
 
 QvArgList QorUtilArgListAlloc() {
+  const qvsdkbase::InsideHostCall inside;
   if (enterCall("QorUtilArgListAlloc", {})) return nullptr;
   auto list = std::make_unique<QvArgList_s>();
   QvArgList handle = list.get();
@@ -20,6 +21,7 @@ QvArgList QorUtilArgListAlloc() {
 
 // A foreign or stale handle is cleared but not freed: the host never frees what it does not own.
 void QorUtilArgListDealloc(QvArgList* args) {
+  const qvsdkbase::InsideHostCall inside;
   if (enterCall("QorUtilArgListDealloc", {})) return;
   if (args == nullptr) return;
   host().argLists.erase(*args);
@@ -39,22 +41,26 @@ QvBoolean appendEntry(QvArgList args, const char* key, ArgValue value) {
 }  // namespace
 
 QvBoolean QorUtilArgListAppendString(QvArgList args, const char* key, const char* value) {
+  const qvsdkbase::InsideHostCall inside;
   if (enterCall("QorUtilArgListAppendString", copyText(key))) return 0;
   if (value == nullptr) return 0;
   return appendEntry(args, key, std::string(value));
 }
 
 QvBoolean QorUtilArgListAppendInt(QvArgList args, const char* key, int64_t value) {
+  const qvsdkbase::InsideHostCall inside;
   if (enterCall("QorUtilArgListAppendInt", copyText(key))) return 0;
   return appendEntry(args, key, value);
 }
 
 QvBoolean QorUtilArgListAppendFunction(QvArgList args, const char* key, QvFunction function) {
+  const qvsdkbase::InsideHostCall inside;
   if (enterCall("QorUtilArgListAppendFunction", copyText(key))) return 0;
   return appendEntry(args, key, function);
 }
 
 QvBoolean QorUtilArgListAppendStringList(QvArgList args, const char* key, QvStringList list) {
+  const qvsdkbase::InsideHostCall inside;
   if (enterCall("QorUtilArgListAppendStringList", copyText(key))) return 0;
   const QvStringList_s* strings = qvsdkbase::findStringList(list);
   if (strings == nullptr) return 0;
@@ -64,6 +70,7 @@ QvBoolean QorUtilArgListAppendStringList(QvArgList args, const char* key, QvStri
 // A Result fault still appends the array, so that a caller that takes a result other than 1
 // for success goes on with a complete arg list and shows it.
 int32_t QorUtilArgListAppendArray(QvArgList args, const char* key, const void* array) {
+  const qvsdkbase::InsideHostCall inside;
   const auto fault = enterCall("QorUtilArgListAppendArray", copyText(key));
   if (fault && fault->kind == qvsdkbase::FaultKind::Fail) return 0;
   if (array == nullptr) return 0;

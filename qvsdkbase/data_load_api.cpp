@@ -9,6 +9,7 @@ using qvsdkbase::host;
 using qvsdkbase::recordViolation;
 
 QvBoolean QorUtilDataLoadStart() {
+  const qvsdkbase::InsideHostCall inside;
   if (enterCall("QorUtilDataLoadStart", {})) return 0;
   ++host().loadDepth;
   return 1;
@@ -17,6 +18,7 @@ QvBoolean QorUtilDataLoadStart() {
 // Accepts an empty arg list or none; the host takes no finishing argument. The load is over
 // even when the finish fails, an injected failure included: the caller cannot finish it twice.
 QvBoolean QorUtilDataLoadFinishX(QvArgList args, int32_t reserved) {
+  const qvsdkbase::InsideHostCall inside;
   const bool faulted = enterCall("QorUtilDataLoadFinishX", {}).has_value();
   auto& h = host();
   if (h.loadDepth == 0) {

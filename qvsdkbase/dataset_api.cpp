@@ -51,7 +51,8 @@ std::optional<qvsdkbase::Zone> makeZone(const qvsdkbase::DataSet& dataSet,
   zone.points = values.integer(IMax);
   if (zone.points < 1) return std::nullopt;
   zone.types = readInt32Array(values.array(VarDataType), numVariables);
-  zone.shareZones = values.has(VarShareZoneList)
+  zone.shareListGiven = values.has(VarShareZoneList);
+  zone.shareZones = zone.shareListGiven
                         ? readInt32Array(values.array(VarShareZoneList), numVariables)
                         : std::vector<QvZoneNum>(numVariables, 0);
   const auto numZones = static_cast<QvZoneNum>(dataSet.zones.size());
@@ -96,6 +97,7 @@ std::optional<qvsdkbase::Zone> makeZone(const qvsdkbase::DataSet& dataSet,
 // Refuses a missing key, a key it does not know, a value of the wrong kind and an empty list
 // of variable names.
 QvBoolean QorUtilDataSetCreateX(QvArgList args) {
+  const qvsdkbase::InsideHostCall inside;
   const QvArgList_s* list = qvsdkbase::findArgList(args);
   if (enterCall("QorUtilDataSetCreateX", qvsdkbase::textArg(list, "DataSetTitle"))) return 0;
   qvsdkbase::ArgValues values;
@@ -110,6 +112,7 @@ QvBoolean QorUtilDataSetCreateX(QvArgList args) {
 }
 
 QvZoneNum QorUtilDataSetGetNumZones() {
+  const qvsdkbase::InsideHostCall inside;
   if (enterCall("QorUtilDataSetGetNumZones", {})) return 0;
   const auto& dataSet = host().dataSet;
   return dataSet ? static_cast<QvZoneNum>(dataSet->zones.size()) : 0;
@@ -119,6 +122,7 @@ QvZoneNum QorUtilDataSetGetNumZones() {
 // IMax is below 1, a data type code is neither 2 nor 3, a share entry names no existing zone or
 // a zone whose variable differs in type or length, or an array cannot be allocated.
 QvBoolean QorUtilDataSetAddZoneX(QvArgList args) {
+  const qvsdkbase::InsideHostCall inside;
   const QvArgList_s* list = qvsdkbase::findArgList(args);
   if (enterCall("QorUtilDataSetAddZoneX", qvsdkbase::textArg(list, "Name"))) return 0;
   auto& dataSet = host().dataSet;
@@ -136,6 +140,7 @@ QvBoolean QorUtilDataSetAddZoneX(QvArgList args) {
 
 void QorUtilDataValueGetWritableRawPtr(QvZoneNum zone, QvVarNum variable, void** values,
                                        QvDataType* dataType) {
+  const qvsdkbase::InsideHostCall inside;
   if (values != nullptr) *values = nullptr;
   if (dataType != nullptr) *dataType = 0;
   if (enterCall("QorUtilDataValueGetWritableRawPtr",

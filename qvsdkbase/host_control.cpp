@@ -63,6 +63,14 @@ const std::vector<std::string>& lockViolations() {
   return host().lockViolations;
 }
 
+size_t openArgLists() {
+  return host().argLists.size();
+}
+
+size_t openStringLists() {
+  return host().stringLists.size();
+}
+
 QvStringList makeStringList(const std::vector<std::string>& entries) {
   auto list = std::make_unique<QvStringList_s>();
   list->entries = entries;

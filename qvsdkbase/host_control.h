@@ -53,6 +53,7 @@ struct Zone {
   std::vector<QvDataType> types;      // one per variable, as given in "VarDataType"
   std::vector<QvZoneNum> shareZones;  // one per variable, as given in "VarShareZoneList"; all
                                       // 0 when the zone was given none
+  bool shareListGiven = false;        // "VarShareZoneList" was among the zone's arguments
   std::vector<std::shared_ptr<ValueArray>> values;  // one per variable
 };
 
@@ -120,6 +121,13 @@ QVSDKBASE_API int loadDepth();
 QVSDKBASE_API bool busy();
 // One description per call made without the lock held, or per unpaired unlock.
 QVSDKBASE_API const std::vector<std::string>& lockViolations();
+
+// Arg lists and string lists given out and not yet freed, host-side lists included.
+QVSDKBASE_API size_t openArgLists();
+QVSDKBASE_API size_t openStringLists();
+
+// True while a C API call runs on this thread: what is allocated then is the host's own.
+QVSDKBASE_API bool insideHostCall();
 
 // Host-side string lists (the picked file names, a stored instruction list): made and freed as
 // the host itself does, outside the add-on's lock, without a violation or a log entry.

@@ -4,6 +4,25 @@
 
 namespace qvsdkbase {
 
+namespace {
+
+// C API calls in progress on this thread: more than one only when a call runs the add-on.
+thread_local int hostCallDepth = 0;
+
+}  // namespace
+
+InsideHostCall::InsideHostCall() noexcept {
+  ++hostCallDepth;
+}
+
+InsideHostCall::~InsideHostCall() {
+  --hostCallDepth;
+}
+
+bool insideHostCall() {
+  return hostCallDepth > 0;
+}
+
 Host& host() {
   static Host theHost;
   return theHost;

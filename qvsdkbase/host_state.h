@@ -59,6 +59,16 @@ struct Host {
 // The process's host.
 Host& host();
 
+// Marks the time spent inside one C API call, from its first statement to its return or throw,
+// so that the tests can tell the host's own allocations from the add-on's (insideHostCall).
+class InsideHostCall {
+ public:
+  InsideHostCall() noexcept;
+  ~InsideHostCall();
+  InsideHostCall(const InsideHostCall&) = delete;
+  InsideHostCall& operator=(const InsideHostCall&) = delete;
+};
+
 // The fault that fired on a call and that the call must act out: FaultKind::Fail, or
 // FaultKind::Result with the result to return.
 struct FiredFault {

@@ -9,11 +9,13 @@ using qvsdkbase::host;
 using qvsdkbase::recordViolation;
 
 void QorUtilLockOn() {
+  const qvsdkbase::InsideHostCall inside;
   if (enterCall("QorUtilLockOn", {}, false)) return;
   host().locks.push_back(HeldLock{false, nullptr});
 }
 
 void QorUtilLockOff() {
+  const qvsdkbase::InsideHostCall inside;
   if (enterCall("QorUtilLockOff", {}, false)) return;
   auto& locks = host().locks;
   if (locks.empty() || locks.back().byLockStart) {
@@ -24,6 +26,7 @@ void QorUtilLockOff() {
 }
 
 void QorUtilLockStart(QvAddOn addOn) {
+  const qvsdkbase::InsideHostCall inside;
   if (enterCall("QorUtilLockStart", {}, false)) return;
   if (!qvsdkbase::findAddOn(addOn)) {
     recordViolation("QorUtilLockStart with a handle that is not a registered add-on");
@@ -33,6 +36,7 @@ void QorUtilLockStart(QvAddOn addOn) {
 }
 
 void QorUtilLockFinish(QvAddOn addOn) {
+  const qvsdkbase::InsideHostCall inside;
   if (enterCall("QorUtilLockFinish", {}, false)) return;
   if (!qvsdkbase::findAddOn(addOn)) {
     recordViolation("QorUtilLockFinish with a handle that is not a registered add-on");

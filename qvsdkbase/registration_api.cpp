@@ -12,6 +12,7 @@ using qvsdkbase::host;
 
 QvAddOn QorUtilAddOnRegister(int32_t productCode, const char* name, const char* version,
                              const char* author) {
+  const qvsdkbase::InsideHostCall inside;
   if (enterCall("QorUtilAddOnRegister", copyText(name))) return nullptr;
   auto& h = host();
   h.addOns.push_back(
@@ -55,6 +56,7 @@ qvsdkbase::Loader* findLoader(const char* name) {
 // Refuses an arg list without a name or a callback, with a key it does not know or a value of
 // the wrong kind, and a second loader of a name already registered.
 QvBoolean QorUtilImportAddLoaderX(QvArgList args) {
+  const qvsdkbase::InsideHostCall inside;
   const QvArgList_s* list = qvsdkbase::findArgList(args);
   if (enterCall("QorUtilImportAddLoaderX", qvsdkbase::textArg(list, "LoaderName"))) return 0;
   qvsdkbase::ArgValues values;
@@ -82,6 +84,7 @@ QvBoolean QorUtilImportAddLoaderX(QvArgList args) {
 }
 
 QvBoolean QorUtilImportSetLoaderInstr(const char* loaderName, QvStringList instructions) {
+  const qvsdkbase::InsideHostCall inside;
   if (enterCall("QorUtilImportSetLoaderInstr", copyText(loaderName))) return 0;
   qvsdkbase::Loader* loader = findLoader(loaderName);
   const QvStringList_s* list = qvsdkbase::findStringList(instructions);

@@ -7,6 +7,7 @@ using qvsdkbase::enterCall;
 using qvsdkbase::host;
 
 QvStringList QorUtilStringListAlloc() {
+  const qvsdkbase::InsideHostCall inside;
   if (enterCall("QorUtilStringListAlloc", {})) return nullptr;
   auto list = std::make_unique<QvStringList_s>();
   QvStringList handle = list.get();
@@ -16,6 +17,7 @@ QvStringList QorUtilStringListAlloc() {
 
 // A foreign or stale handle is cleared but not freed: the host never frees what it does not own.
 void QorUtilStringListDealloc(QvStringList* list) {
+  const qvsdkbase::InsideHostCall inside;
   if (enterCall("QorUtilStringListDealloc", {})) return;
   if (list == nullptr) return;
   host().stringLists.erase(*list);
@@ -23,12 +25,14 @@ void QorUtilStringListDealloc(QvStringList* list) {
 }
 
 QvCount QorUtilStringListGetCount(QvStringList list) {
+  const qvsdkbase::InsideHostCall inside;
   if (enterCall("QorUtilStringListGetCount", {})) return 0;
   const QvStringList_s* strings = qvsdkbase::findStringList(list);
   return strings == nullptr ? 0 : static_cast<QvCount>(strings->entries.size());
 }
 
 const char* QorUtilStringListGetRawStringPtr(QvStringList list, QvCount position) {
+  const qvsdkbase::InsideHostCall inside;
   if (enterCall("QorUtilStringListGetRawStringPtr", std::to_string(position))) return nullptr;
   const QvStringList_s* strings = qvsdkbase::findStringList(list);
   if (strings == nullptr || position < 1 ||
@@ -39,6 +43,7 @@ const char* QorUtilStringListGetRawStringPtr(QvStringList list, QvCount position
 }
 
 QvBoolean QorUtilStringListAppendString(QvStringList list, const char* text) {
+  const qvsdkbase::InsideHostCall inside;
   if (enterCall("QorUtilStringListAppendString", qvsdkbase::copyText(text))) return 0;
   QvStringList_s* strings = qvsdkbase::findStringList(list);
   if (strings == nullptr || text == nullptr) return 0;
@@ -47,6 +52,7 @@ QvBoolean QorUtilStringListAppendString(QvStringList list, const char* text) {
 }
 
 QvBoolean QorUtilStringListAppend(QvStringList target, QvStringList source) {
+  const qvsdkbase::InsideHostCall inside;
   if (enterCall("QorUtilStringListAppend", {})) return 0;
   QvStringList_s* to = qvsdkbase::findStringList(target);
   const QvStringList_s* from = qvsdkbase::findStringList(source);

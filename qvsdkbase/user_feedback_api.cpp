@@ -5,6 +5,7 @@ using qvsdkbase::enterCall;
 using qvsdkbase::host;
 
 void QorUtilDialogErrMsg(const char* message) {
+  const qvsdkbase::InsideHostCall inside;
   std::string text = qvsdkbase::copyText(message);
   if (enterCall("QorUtilDialogErrMsg", text)) return;
   auto& h = host();
@@ -13,6 +14,7 @@ void QorUtilDialogErrMsg(const char* message) {
 }
 
 void QorUtilPleaseWait(const char* /*message*/, QvBoolean show) {
+  const qvsdkbase::InsideHostCall inside;
   if (enterCall("QorUtilPleaseWait", show != 0 ? "on" : "off")) return;
   host().busy = show != 0;
 }

@@ -27,6 +27,18 @@ bool isUnitless(std::string_view qualifier) {
          isMarker(qualifier, "(none)");
 }
 
+// The file's stem: its last path component without the final extension, as path::stem gives it
+// for a regular file. path::stem itself compares paths through a function that may not throw
+// but allocates, so that running out of memory there would end the host's process; the same rule
+// is applied here to the file name as a string instead. (path::stem keeps the names "." and ".."
+// whole, but they name folders, which the line file does not open.)
+std::string fileStem(const std::string& fileName) {
+  std::string name = boost::filesystem::path(fileName).filename().string();
+  const size_t dot = name.rfind('.');
+  if (dot != std::string::npos) name.resize(dot);
+  return name;
+}
+
 }  // namespace
 
 bool readVariableRows(qorvian::qorutilutil::AsciiFile& file, OutFileInfo& info) {
@@ -38,7 +50,7 @@ bool readVariableRows(qorvian::qorutilutil::AsciiFile& file, OutFileInfo& info) 
     return false;
   }
 
-  const std::string stem = boost::filesystem::path(file.fileName()).stem().string();
+  const std::string stem = fileStem(file.fileName());
   info.numZones = 1;
   info.numVariables = 0;
   const bool hasLocations = locations.hasNextToken();

@@ -8,7 +8,8 @@
 # (for example -jobs=1 -workers=1 for a long run in the background). Inputs that the run finds
 # go to build/fuzz/found, never into the checked-in corpus. On a crash, a leak, a sanitizer
 # report or a broken load rule the script prints the input that caused it as a hexdump and
-# exits non-zero; the input stays in build/fuzz/artifacts.
+# exits non-zero; the input stays in build/fuzz/artifacts. CVL_FUZZ_BUILD names another build
+# folder than build/fuzz, for a long run that goes on while the code changes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -19,7 +20,7 @@ if ! [[ "$seconds" =~ ^[0-9]+$ ]]; then
   exit 2
 fi
 
-build=build/fuzz
+build=${CVL_FUZZ_BUILD:-build/fuzz}
 corpus=tests/fuzz/corpus
 found=$build/found
 artifacts=$build/artifacts

@@ -2,7 +2,8 @@
 # Installs the Debian packages that building, testing and running the project need, when missing.
 set -euo pipefail
 packages=(g++ cmake make git libboost-filesystem-dev libgtest-dev libgmock-dev
-          nlohmann-json3-dev libcli11-dev libfast-float-dev binutils clang libclang-rt-14-dev "$@")
+          nlohmann-json3-dev libcli11-dev libfast-float-dev binutils clang libclang-rt-14-dev llvm-14
+          python3 "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

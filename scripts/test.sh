@@ -14,3 +14,6 @@ for preset in default sanitize; do
 done
 echo "== fuzz run"
 scripts/fuzz.sh 120
+# Coverage of the add-on's own code by the tests, per file and in total, with its floor.
+echo "== coverage"
+scripts/coverage.sh --min-lines 96 --min-branches 95

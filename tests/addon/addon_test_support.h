@@ -63,11 +63,11 @@ inline void injectFault(const std::string& fault) {
       fault.back() == '!' ? qvsdkbase::FaultKind::BadAlloc : qvsdkbase::FaultKind::Fail);
 }
 
-// Makes the host's error dialog throw at its first message: std::runtime_error("sink failed")
-// when standard is set, else an int.
-inline void throwFromFirstMessage(bool standard) {
-  qvsdkbase::setMessageSink([standard, thrown = false](const std::string&) mutable {
-    if (std::exchange(thrown, true)) return;
+// Makes the host's error dialog throw at its first message, or at every message when every is
+// set: std::runtime_error("sink failed") when standard is set, else an int.
+inline void throwFromMessages(bool standard, bool every = false) {
+  qvsdkbase::setMessageSink([standard, every, thrown = false](const std::string&) mutable {
+    if (std::exchange(thrown, true) && !every) return;
     if (standard) throw std::runtime_error("sink failed");
     throw 42;
   });

@@ -16,7 +16,8 @@ struct CallbackCase {
   const char* files;     // '|'-separated: the instruction list, or the selection; "good" is a valid
                          // file, "gone" a missing one
   const char* fault;     // as cvltest::injectFault takes it
-  char thrown;           // the first message shown throws: 's' a std::exception, 'i' an int
+  char thrown;           // the first message shown throws: 's' a std::exception, 'i' an int;
+                         // 'a' every message throws a std::exception
   const char* appended;  // texts appended to the new instruction list
   const char* course;    // on, start, back, off, finish (see kLongForm) and the messages shown
   bool stored;           // the host holds the instructions for replay afterwards
@@ -47,6 +48,8 @@ const CallbackCase kCases[] = {
      "on|start|<gone>|off|finish|Unexpected error: sink failed", false, 2},
     {"non-std exception", false, "good|good|gone", "", 'i', k3,
      "on|start|<gone>|off|finish|Unexpected error: unknown exception", false, 2},
+    {"error dialog failing", false, "good|good|gone", "", 'a', k3,
+     "on|start|<gone>|off|finish|Unexpected error: sink failed", false, 2},
     {"replay", true, "S|1.0|FILELIST|2|good|good", "", 0, "", kLoaded, true, 2},
     {"replay without FILELIST", true, "S|1.0|FILES|1|good", "", 0, "",
      "on|start|Missing FILELIST command.|off|finish", false, 0},
@@ -85,7 +88,7 @@ TEST(LoaderCallbacks, Table) {
     std::vector<std::string> files = cvltest::split(c.files);
     for (std::string& f : files) f = f == "good" ? good : f == "gone" ? gone : f;
     cvltest::injectFault(c.fault);
-    if (c.thrown != 0) cvltest::throwFromFirstMessage(c.thrown == 's');
+    if (c.thrown != 0) cvltest::throwFromMessages(c.thrown != 'i', c.thrown == 'a');
     const size_t from = qvsdkbase::calls().size();
     QvStringList list = qvsdkbase::makeStringList(files);
     if (c.replay) {  // the driver's result: stored, and the host's load finish succeeded

@@ -26,6 +26,11 @@ std::string digits(const std::vector<int32_t>& entries) {
   return text;
 }
 
+// The share list the host was given for zone, as one digit string; "-" when it was given none.
+std::string shareList(const qvsdkbase::Zone& zone) {
+  return zone.shareListGiven ? digits(zone.shareZones) : "-";
+}
+
 class LoadFileList : public testing::Test {
  protected:
   void SetUp() override {
@@ -106,6 +111,7 @@ TEST_F(LoadFileList, FilesAndHostFaults) {
       // Files in sequence; the first file, or a later one, that fails.
       {{"two.out", "one.out"}, {made, "two A", "two B", "one", "loaded"}},
       {{"missing.out", "one.out"}, {"no dataset", open}},
+      {{}, {"no dataset", "No data files to load"}},
       {{"one.out", "missing.out", "badrow.out"}, {made, "one", open}},
       {{"empty.out", "one.out"},
        {"no dataset", at("empty.out", 5, "File does not contain any data points")}},
@@ -147,21 +153,21 @@ TEST_F(LoadFileList, FilesAndHostFaults) {
 }
 
 // Each real file listed twice. Per file: the points and data types of every zone; each zone's
-// name and share list; values of the last row as "zone variable value", zones of the first copy.
+// name and share list ("-" for none); values of the last row as "zone variable value", zones of the
+// first copy.
 TEST_F(LoadFileList, RealFilesListedTwice) {
   const std::tuple<const char*, int64_t, const char*, const char*, const char*> cases[] = {
-      {"amr.out", 25583, "222",
-       "amr Region_0 000|amr Region_1 100|amr Region_0 000|amr Region_1 300|",
+      {"amr.out", 25583, "222", "amr Region_0 -|amr Region_1 100|amr Region_0 -|amr Region_1 300|",
        "2 1 1098.0172  1 3 -1  2 2 1"},
-      {"cell_count_regions.out", 14492, "22222",
-       "cell_count_regions 00000|cell_count_regions 00000|", "1 2 182789  1 5 38110"},
+      {"cell_count_regions.out", 14492, "22222", "cell_count_regions -|cell_count_regions -|",
+       "1 2 182789  1 5 38110"},
       {"mass_balance.out", 14492, "2322222",
-       "mass_balance bound_id_6 0000000|mass_balance bound_id_7 1111100|"
-       "mass_balance bound_id_6 0000000|mass_balance bound_id_7 3333300|",
+       "mass_balance bound_id_6 -|mass_balance bound_id_7 1111100|"
+       "mass_balance bound_id_6 -|mass_balance bound_id_7 3333300|",
        "2 2 25583  1 3 -1.1538212e-02  1 6 -5.1631526e-04  2 6 -1.1021897e-02"},
       {"source_energy.out", 14492, "22222",
-       "source_energy (J) 00000|source_energy (J/DEG) 10000|source_energy (J) 10000|"
-       "source_energy (J/DEG) 10000|source_energy (J) 00000|source_energy (J/DEG) 50000|"
+       "source_energy (J) -|source_energy (J/DEG) 10000|source_energy (J) 10000|"
+       "source_energy (J/DEG) 10000|source_energy (J) -|source_energy (J/DEG) 50000|"
        "source_energy (J) 50000|source_energy (J/DEG) 50000|",
        "1 2 4.0496779e-02  3 4 3.9990660e-02  4 1 1098.0172"},
   };
@@ -173,7 +179,7 @@ TEST_F(LoadFileList, RealFilesListedTwice) {
     for (const qvsdkbase::Zone& zone : set.zones) {
       EXPECT_EQ(zone.points, points) << zone.name;
       EXPECT_EQ(digits(zone.types), types) << zone.name;
-      seen += zone.name + " " + digits(zone.shareZones) + "|";
+      seen += zone.name + " " + shareList(zone) + "|";
     }
     EXPECT_EQ(seen, zones);
     size_t zone = 0, variable = 0;
@@ -202,4 +208,21 @@ TEST_F(LoadFileList, ZoneArgumentKeys) {
     if (call.function == "QorUtilDataSetAddZoneX") keys += "| ";
   }
   EXPECT_EQ(keys, "Name IMax VarDataType | Name IMax VarDataType VarShareZoneList | ");
+}
+
+// The host is given a share list for every zone of a file but its first, also when no column is
+// shared and the list holds only zeros.
+TEST_F(LoadFileList, EveryZoneButTheFilesFirstIsGivenAShareList) {
+  const std::pair<Strings, std::string> cases[] = {
+      {{"two.out"}, "two A -|two B 10|"},
+      {{"pair.out", "pair.out"}, "pair A -|pair B 0|pair A -|pair B 0|"},
+      {{"one.out", "one.out"}, "one -|one -|"},
+  };
+  for (const auto& [files, expected] : cases) {
+    ASSERT_EQ(load(files).back(), "loaded") << files[0];
+    std::string seen;
+    for (const qvsdkbase::Zone& zone : qvsdkbase::dataSet()->zones)
+      seen += zone.name + " " + shareList(zone) + "|";
+    EXPECT_EQ(seen, expected) << files[0];
+  }
 }

@@ -1,11 +1,8 @@
 // Coverage-guided fuzz target for the whole load: the bytes of one input become one or two .out
 // files, which are picked together in the stand-in host's dialog and loaded through the add-on's
-// selection callback. After every load the rules of checkLoad must hold; a broken rule aborts,
-// so that the fuzzer keeps the input, as it does for a crash or a sanitizer report.
-//
-// Input layout: the bytes up to the first kFileMarker are a.out; the bytes after it are b.out,
-// picked after a.out. Nothing after the marker picks a.out twice. Without a marker a.out is
-// picked alone.
+// selection callback, with the host calls and the allocation that the input's fault plan names
+// failing (layout in fuzz_input.h). After every load the rules of checkLoad must hold; a broken
+// rule aborts, so that the fuzzer keeps the input, as it does for a crash or a sanitizer report.
 
 #include <cstddef>
 #include <cstdint>
@@ -13,14 +10,11 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
-#include <vector>
 
-#include "tests/fuzz/selection_load.h"
+#include "tests/fuzz/fuzz_input.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
-
-constexpr std::string_view kFileMarker = "%%next-file%%";
 
 // The input files of this process, rewritten for every input, in a folder of their own; the
 // folder goes when the process ends normally.
@@ -33,18 +27,9 @@ const cvltest::TempDir& inputFolder() {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view input(reinterpret_cast<const char*>(data), size);
-  const size_t marker = input.find(kFileMarker);
-  const cvltest::TempDir& folder = inputFolder();
-
-  std::vector<std::string> picked{folder.write("a.out", input.substr(0, marker))};
-  if (marker != std::string_view::npos) {
-    const std::string_view second = input.substr(marker + kFileMarker.size());
-    picked.push_back(second.empty() ? picked.front() : folder.write("b.out", second));
-  }
-
-  const cvltest::SelectionLoad load = cvltest::loadSelection(picked);
+  const cvltest::SelectionLoad load = cvltest::loadFuzzInput(input, inputFolder());
   if (!load.violations.empty()) {
-    std::fprintf(stderr, "\nBroken after loading %zu file(s):\n", picked.size());
+    std::fprintf(stderr, "\nBroken after the load:\n");
     for (const std::string& violation : load.violations) {
       std::fprintf(stderr, "  - %s\n", violation.c_str());
     }

@@ -2,7 +2,8 @@
 """Writes the seed corpus of the load fuzz target into tests/fuzz/corpus.
 
 Each seed is one input of the target: the bytes of a.out, optionally followed by the file
-marker and the bytes of b.out (see load_fuzzer.cpp). The seeds are the heads of the examples and
+marker and the bytes of b.out, optionally followed by the fault marker and a fault plan (see
+fuzz_input.h). The seeds are the heads of the examples and
 of the real data files, and one small file for each kind of fault and edge that the reader
 knows. Run it again after changing it; the seeds are checked in.
 """
@@ -12,6 +13,23 @@ import pathlib
 ROOT = pathlib.Path(__file__).resolve().parents[2]
 CORPUS = ROOT / "tests" / "fuzz" / "corpus"
 MARKER = b"%%next-file%%"
+FAULTS = b"%%faults%%"
+
+# The host calls that a fault plan can refuse, in the order of refusableCalls() in
+# selection_load.cpp; one choice more is an allocation of the add-on. Registration is over before
+# a plan is armed, so its calls are left out here.
+REFUSABLE = ("QorUtilAddOnRegister", "QorUtilImportAddLoaderX", "QorUtilArgListAlloc",
+             "QorUtilArgListAppendString", "QorUtilArgListAppendInt",
+             "QorUtilArgListAppendFunction", "QorUtilArgListAppendStringList",
+             "QorUtilArgListAppendArray", "QorUtilArgListAppendArray-result-2",
+             "QorUtilStringListAlloc", "QorUtilStringListGetCount",
+             "QorUtilStringListGetRawStringPtr", "QorUtilStringListAppendString",
+             "QorUtilStringListAppend", "QorUtilDataSetCreateX", "QorUtilDataSetGetNumZones",
+             "QorUtilDataSetAddZoneX", "QorUtilDataValueGetWritableRawPtr",
+             "QorUtilImportSetLoaderInstr", "QorUtilDataLoadFinishX")
+REGISTRATION_ONLY = ("QorUtilAddOnRegister", "QorUtilImportAddLoaderX",
+                     "QorUtilArgListAppendFunction")
+ALLOCATION = len(REFUSABLE)
 
 # Lines kept from the head of a long file: the header and a few rows are enough for the fuzzer
 # to learn the layout, and keep each seed small.
@@ -133,6 +151,15 @@ def main():
     for name in ("mass_balance", "source_energy", "cell_count_regions", "amr"):
         seeds["realdata-" + name] = head(realdata / (name + ".out"))
     seeds["realdata-mech_check"] = (realdata / "mech_check.out").read_bytes()
+    # Host refusals and failing allocations during a two-file load with shared columns.
+    both = text(*TWO_ZONES, *ZONE_ROWS) + MARKER + text(*TWO_ZONES, *ZONE_ROWS, *ZONE_ROWS)
+    for choice, call in enumerate(REFUSABLE):
+        if call in REGISTRATION_ONLY:
+            continue
+        for nth in (1, 2, 3):
+            seeds["fault-%s-%d" % (call, nth)] = both + FAULTS + bytes([choice, nth - 1])
+    for nth in (1, 5, 10, 20, 40, 60, 80, 100, 120, 160, 200, 250):
+        seeds["fault-allocation-%d" % nth] = both + FAULTS + bytes([ALLOCATION, nth - 1])
     for name, content in sorted(seeds.items()):
         (CORPUS / name).write_bytes(content)
     print("%d seeds in %s" % (len(seeds), CORPUS))

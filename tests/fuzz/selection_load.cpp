@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <boost/filesystem/path.hpp>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -14,6 +15,7 @@
 
 #include "host/qorutil_api.h"
 #include "qvsdkbase/host_control.h"
+#include "tests/support/allocation_faults.h"
 
 // The add-on's entry point, linked in from addon/entry_point.cpp.
 extern "C" void InitQorAddOn113(void);
@@ -33,13 +35,16 @@ bool endsWith(std::string_view text, std::string_view tail) {
   return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
 }
 
-// The one place where a fault is shown twice: a failed comment line on line 2 is followed by the
-// column row's own message.
-bool isColumnRowPair(const std::vector<std::string>& messages) {
+// The two places where one fault is shown twice: a failed comment line on line 2 is followed by
+// the column row's own message, and an invalid instruction that left no file name by the missing
+// command's.
+bool isMessagePair(const std::vector<std::string>& messages) {
   return messages.size() == 2 &&
-         (endsWith(messages[0], ": Unexpected end-of-file when processing comment line") ||
-          endsWith(messages[0], ": Invalid comment line")) &&
-         endsWith(messages[1], ": Invalid Column Row");
+         (((endsWith(messages[0], ": Unexpected end-of-file when processing comment line") ||
+            endsWith(messages[0], ": Invalid comment line")) &&
+           endsWith(messages[1], ": Invalid Column Row")) ||
+          (messages[0] == "Invalid FILELIST command." &&
+           messages[1] == "Missing FILELIST command."));
 }
 
 // Number of data rows of the file as it is now: its lines (a last line without terminator
@@ -55,19 +60,15 @@ std::optional<int64_t> pointCount(const std::string& fileName) {
   char buffer[1 << 16];
   while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
     const auto n = static_cast<size_t>(in.gcount());
-    lines += std::count(buffer, buffer + n, '\n');
+    for (const char* p = buffer; (p = static_cast<const char*>(std::memchr(
+                                      p, '\n', static_cast<size_t>(buffer + n - p)))) != nullptr;
+         ++p)
+      ++lines;
     last = buffer[n - 1];
   }
   if (in.bad()) return std::nullopt;
   if (last != '\n') ++lines;
   return lines - 5;
-}
-
-// Calls of function in the host's call log.
-int64_t countCalls(std::string_view function) {
-  const auto& calls = qvsdkbase::calls();
-  return std::count_if(calls.begin(), calls.end(),
-                       [&](const qvsdkbase::Call& call) { return call.function == function; });
 }
 
 std::string joined(const std::vector<std::string>& texts) {
@@ -91,16 +92,20 @@ void checkLocks(std::vector<std::string>& violations) {
 }
 
 void checkHandles(std::vector<std::string>& violations) {
-  for (const std::string_view kind : {"ArgList", "StringList"}) {
-    const std::string alloc = "QorUtil" + std::string(kind) + "Alloc";
-    const std::string dealloc = "QorUtil" + std::string(kind) + "Dealloc";
-    const int64_t made = countCalls(alloc);
-    const int64_t freed = countCalls(dealloc);
-    if (made != freed) {
-      violations.push_back(std::to_string(made) + " calls of " + alloc + " but " +
-                           std::to_string(freed) + " of " + dealloc);
-    }
+  if (qvsdkbase::openArgLists() != 0 || qvsdkbase::openStringLists() != 0) {
+    violations.push_back(std::to_string(qvsdkbase::openArgLists()) + " arg lists and " +
+                         std::to_string(qvsdkbase::openStringLists()) +
+                         " string lists left unfreed");
   }
+}
+
+// Position of the first call of function in the host's call log, or the log's length.
+size_t firstCall(std::string_view function) {
+  const auto& calls = qvsdkbase::calls();
+  return static_cast<size_t>(
+      std::find_if(calls.begin(), calls.end(),
+                   [&](const qvsdkbase::Call& call) { return call.function == function; }) -
+      calls.begin());
 }
 
 void checkMessages(const std::vector<std::string>& fileNames, const SelectionLoad& load,
@@ -110,10 +115,19 @@ void checkMessages(const std::vector<std::string>& fileNames, const SelectionLoa
       violations.push_back("an exception reached the callback: " + message);
     }
     for (const std::string_view refusal : kHostRefusals) {
-      if (message == refusal) violations.push_back("the host refused a request: " + message);
+      if (message == refusal && !load.faultAt) {
+        violations.push_back("the host refused a request: " + message);
+      }
     }
   }
+  if (load.replayResult && *load.replayResult != (load.handedBack && !load.faultAt)) {
+    violations.push_back(std::string("the replay callback returned ") +
+                         (*load.replayResult ? "true" : "false"));
+  }
   if (load.handedBack) {
+    if (load.faultAt && *load.faultAt <= firstCall("QorUtilImportSetLoaderInstr")) {
+      violations.push_back("handed back after a fault");
+    }
     if (!load.messages.empty()) {
       violations.push_back("handed back after messages: " + joined(load.messages));
     }
@@ -129,8 +143,8 @@ void checkMessages(const std::vector<std::string>& fileNames, const SelectionLoa
       violations.push_back("handed back without a zone for every file");
     }
   } else if (load.messages.empty()) {
-    violations.push_back("the load failed without a message");
-  } else if (load.messages.size() > 1 && !isColumnRowPair(load.messages)) {
+    if (!load.faultAt) violations.push_back("the load failed without a message");
+  } else if (load.messages.size() > 1 && !isMessagePair(load.messages)) {
     violations.push_back(std::to_string(load.messages.size()) +
                          " messages for one failure: " + joined(load.messages));
   }
@@ -176,7 +190,35 @@ void checkZones(const std::vector<std::string>& fileNames, std::vector<std::stri
 
 }  // namespace
 
-SelectionLoad loadSelection(const std::vector<std::string>& fileNames) {
+std::span<const HostFault> refusableCalls() {
+  using enum qvsdkbase::FaultKind;
+  static const HostFault calls[] = {
+      {"QorUtilAddOnRegister"},
+      {"QorUtilImportAddLoaderX"},
+      {"QorUtilArgListAlloc"},
+      {"QorUtilArgListAppendString"},
+      {"QorUtilArgListAppendInt"},
+      {"QorUtilArgListAppendFunction"},
+      {"QorUtilArgListAppendStringList"},
+      {"QorUtilArgListAppendArray"},
+      {"QorUtilArgListAppendArray", 1, Result, 2},
+      {"QorUtilStringListAlloc"},
+      {"QorUtilStringListGetCount"},
+      {"QorUtilStringListGetRawStringPtr"},
+      {"QorUtilStringListAppendString"},
+      {"QorUtilStringListAppend"},
+      {"QorUtilDataSetCreateX"},
+      {"QorUtilDataSetGetNumZones"},
+      {"QorUtilDataSetAddZoneX"},
+      {"QorUtilDataValueGetWritableRawPtr"},
+      {"QorUtilImportSetLoaderInstr"},
+      {"QorUtilDataLoadFinishX"},
+  };
+  return calls;
+}
+
+SelectionLoad loadSelection(const std::vector<std::string>& fileNames, const LoadFaults& faults,
+                            Route route) {
   qvsdkbase::reset();
   InitQorAddOn113();
   SelectionLoad load;
@@ -185,10 +227,47 @@ SelectionLoad loadSelection(const std::vector<std::string>& fileNames) {
     load.violations.push_back("the add-on registered no selection callback");
     return load;
   }
+  const size_t armedAt = qvsdkbase::calls().size();
+  for (const HostFault& f : faults.hostFaults) {
+    qvsdkbase::injectFault(f.function, f.nth, f.kind, f.result);
+  }
+  std::vector<std::string> listed = fileNames;
+  if (route == Route::Replay) {
+    listed.insert(listed.begin(),
+                  {"STANDARDSYNTAX", "1.0", "FILELIST", std::to_string(fileNames.size())});
+  }
+  const QvStringList list = qvsdkbase::makeStringList(listed);
+  const QvLoaderCallback replay = loaders[0].callback;
   const QvLoaderSelectedCallback selected = loaders[0].selectedCallback;
-  const QvStringList picked = qvsdkbase::makeStringList(fileNames);
-  selected(picked);
-  qvsdkbase::freeStringList(picked);
+  bool replayed = false;
+  startCountingAllocations(faults.failingAllocation, faults.allocationsFailOnward);
+  if (route == Route::Replay) {
+    replayed = replay(list) != 0;
+  } else {
+    selected(list);
+  }
+  stopCountingAllocations();
+  qvsdkbase::freeStringList(list);
+  if (route == Route::Replay) load.replayResult = replayed;
+
+  // Where the first fault struck: the nth call of a refused function after arming, or the
+  // failing allocation.
+  const auto& calls = qvsdkbase::calls();
+  for (const HostFault& f : faults.hostFaults) {
+    int64_t seen = 0;
+    for (size_t i = armedAt; i < calls.size(); ++i) {
+      if (calls[i].function == f.function && ++seen == f.nth) {
+        load.faultAt = std::min(load.faultAt.value_or(i), i);
+        break;
+      }
+    }
+  }
+  if (allocationFailed()) {
+    const auto positions = allocationPositions();
+    const auto failing = static_cast<size_t>(faults.failingAllocation - 1);
+    const size_t at = failing < positions.size() ? positions[failing] : calls.size();
+    load.faultAt = std::min(load.faultAt.value_or(at), at);
+  }
   load.handedBack = qvsdkbase::loaders()[0].instructions.has_value();
   load.messages = qvsdkbase::messages();
   load.violations = checkLoad(fileNames, load);

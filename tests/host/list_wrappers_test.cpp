@@ -28,6 +28,9 @@ void expectMovesHandTheListOver(const char* name, bool (*append)(List&),
   List c(std::move(b));
   EXPECT_EQ(b.getRef(), nullptr);
   EXPECT_EQ(c.getRef(), aList);
+  List& same = c;
+  c = std::move(same);
+  EXPECT_EQ(c.getRef(), aList) << "moved onto itself, the list stays";
   EXPECT_TRUE(append(c) && appendRaw(aList));
 }
 
@@ -38,6 +41,31 @@ TEST(ListWrappers, MovesHandTheListOver) {
   expectMovesHandTheListOver<qorvian::StringList>(
       "StringList", [](qorvian::StringList& l) { return l.append("x"); },
       [](QvStringList l) { return QorUtilStringListAppendString(l, "x") != 0; });
+}
+
+// A wrapper that the host gave no list refuses every append without calling the host; a host that
+// fails to free a list does not make the destructor throw.
+TEST(ListWrappers, WithoutAListEveryAppendFailsAndAFailedFreeIsDropped) {
+  qvsdkbase::reset();
+  QorUtilLockOn();
+  qvsdkbase::injectFault("QorUtilArgListAlloc", 1, qvsdkbase::FaultKind::Fail);
+  qvsdkbase::injectFault("QorUtilStringListAlloc", 1, qvsdkbase::FaultKind::Fail);
+  qorvian::ArgList none;
+  qorvian::StringList noStrings;
+  qorvian::ArgList args;
+  qorvian::StringList strings;
+  const size_t calls = qvsdkbase::calls().size();
+  EXPECT_FALSE(none.appendString("S", "x") || none.appendInt("I", 1) ||
+               none.appendFunction("F", nullptr) || none.appendStringList("L", strings) ||
+               args.appendStringList("L", noStrings) || noStrings.append("x"));
+  EXPECT_EQ(qvsdkbase::calls().size(), calls);
+  qvsdkbase::injectFault("QorUtilArgListDealloc", 1, qvsdkbase::FaultKind::BadAlloc);
+  qvsdkbase::injectFault("QorUtilStringListDealloc", 1, qvsdkbase::FaultKind::BadAlloc);
+  EXPECT_NO_THROW({
+    qorvian::ArgList freed = std::move(args);
+    qorvian::StringList freedStrings = std::move(strings);
+  });
+  QorUtilLockOff();
 }
 
 }  // namespace

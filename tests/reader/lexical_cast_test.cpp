@@ -21,4 +21,5 @@ TEST(LexicalCast, IntTexts) {
     EXPECT_THROW(qorvian::lexical_cast<int>(text), qorvian::bad_lexical_cast)
         << testing::PrintToString(text);
   }
+  EXPECT_STREQ(qorvian::bad_lexical_cast().what(), "bad lexical cast");
 }

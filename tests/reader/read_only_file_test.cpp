@@ -96,8 +96,18 @@ TEST(ReadOnlyFile, ClosedAndMovedFromHoldNoFile) {
   EXPECT_EQ(byte, '1');
   ReadOnlyFile assigned;
   assigned = std::move(moved);
+  ReadOnlyFile& same = assigned;
+  assigned = std::move(same);
   EXPECT_EQ(assigned.size(), 1u);
   assigned.close();
   assigned.close();
   EXPECT_EQ(assigned.readAt(0, &byte, 1), -1);
+}
+
+// A regular file whose reads fail: the process's own memory, unmapped at offset 0.
+TEST(ReadOnlyFile, AReadErrorIsReported) {
+  ReadOnlyFile file;
+  ASSERT_TRUE(file.open("/proc/self/mem"));
+  char byte = 0;
+  EXPECT_EQ(file.readAt(0, &byte, 1), -1);
 }

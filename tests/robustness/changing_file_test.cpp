@@ -88,8 +88,9 @@ TEST(ChangingFile, RowsReadAreKeptAndMissingRowsFailTheLoadOnce) {
     // The load rules hold once the file is back to what was counted; a read that succeeded hands
     // nothing back by itself, so its lack of a message is no fault here.
     dir.write("f.out", rows(kRows * rowSize));
-    std::vector<std::string> violations =
-        cvltest::checkLoad({path}, {false, qvsdkbase::messages(), {}});
+    cvltest::SelectionLoad read;
+    read.messages = qvsdkbase::messages();
+    std::vector<std::string> violations = cvltest::checkLoad({path}, read);
     if (c.message == nullptr) std::erase(violations, "the load failed without a message");
     EXPECT_TRUE(violations.empty()) << testing::PrintToString(violations);
     // Every row that was read is stored, also those from before the change that are still in the

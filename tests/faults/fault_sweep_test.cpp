@@ -1,0 +1,389 @@
+// Every failure path of a set of loads, taken in turn. Each load runs clean first, to list the
+// host calls whose result the add-on looks at and to count the allocations the add-on makes; then
+// once more for each of them, with that host call refused as the host refuses it and with that
+// allocation throwing std::bad_alloc. After each run the load rules hold (checkLoad), and the
+// host shows what the clean run showed up to the fault and nothing it should not: the failing
+// step's own message (kStepMessages) or, for out of memory, none; the instructions only when
+// they were handed back before the fault; the zones and values made before the fault.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "qvsdkbase/host_control.h"
+#include "tests/fuzz/selection_load.h"
+#include "tests/support/allocation_faults.h"
+#include "tests/support/temp_dir.h"
+
+extern "C" void InitQorAddOn113(void);
+
+namespace {
+
+using cvltest::Route;
+using qvsdkbase::Call;
+
+constexpr const char* kInvalid = "Invalid FILELIST command.";
+constexpr const char* kMissing = "Missing FILELIST command.";
+
+// What the user is told when a host call is refused: by the refused function (or any, "*"), by
+// the entry read for a refused instruction entry (or any), and by the first of the landmark calls
+// (kLandmarks) at or after the refused one in the clean run (or any): the step that was going on.
+struct StepMessage {
+  std::string_view function;
+  std::string_view entry;
+  std::string_view before;
+  std::vector<std::string> messages;
+};
+
+const char* const kLandmarks[] = {"QorUtilPleaseWait", "QorUtilDataSetCreateX",
+                                  "QorUtilDataSetAddZoneX"};
+
+const StepMessage kStepMessages[] = {
+    // The selection callback counts the picked names; the driver parses the instructions: the
+    // count, the keyword, the file count, a name.
+    {"QorUtilStringListGetCount", "*", "QorUtilPleaseWait", {"No files selected"}},
+    {"QorUtilStringListGetCount", "*", "*", {kMissing}},
+    {"QorUtilStringListGetRawStringPtr", "3", "*", {kMissing}},
+    {"QorUtilStringListGetRawStringPtr", "4", "*", {kInvalid, kMissing}},
+    {"QorUtilStringListGetRawStringPtr", "*", "*", {"Unable to open datafile: "}},
+    // The load sequence numbers a later file's zones; the data rows need the value arrays.
+    {"QorUtilDataSetGetNumZones", "*", "*", {"Unable to add zones to the dataset"}},
+    {"QorUtilDataValueGetWritableRawPtr", "*", "*", {"Unable to access the values of the dataset"}},
+    // The driver hands the instructions back and finishes the load: no message of its own.
+    {"QorUtilImportSetLoaderInstr", "*", "*", {}},
+    {"QorUtilDataLoadFinishX", "*", "*", {}},
+    // Before the load: no instruction list, an append refused, no arg list for the load.
+    {"*", "*", "QorUtilPleaseWait", {}},
+    // Dataset creation and zone creation, whichever of their calls is refused.
+    {"*", "*", "QorUtilDataSetCreateX", {"Unable to create the dataset"}},
+    {"*", "*", "QorUtilDataSetAddZoneX", {"Unable to add zones to the dataset"}},
+};
+
+bool fits(std::string_view pattern, std::string_view value) {
+  return pattern == "*" || pattern == value;
+}
+
+// The messages of the step that calls[at] belongs to, from kStepMessages.
+std::vector<std::string> stepMessages(const std::vector<Call>& calls, size_t at) {
+  auto landmark =
+      std::find_if(calls.begin() + static_cast<ptrdiff_t>(at), calls.end(), [](const Call& call) {
+        return std::ranges::find(kLandmarks, call.function) != std::end(kLandmarks);
+      });
+  const std::string before = landmark == calls.end() ? "" : landmark->function;
+  for (const StepMessage& step : kStepMessages) {
+    if (fits(step.function, calls[at].function) && fits(step.entry, calls[at].detail) &&
+        fits(step.before, before)) {
+      return step.messages;
+    }
+  }
+  ADD_FAILURE() << "no step for " << calls[at].function << " " << calls[at].detail;
+  return {};
+}
+
+// The host's dataset as it was after a load, values included.
+struct Snapshot {
+  struct Zone {
+    std::string name;
+    int64_t points;
+    std::vector<std::vector<double>> values;  // per variable
+  };
+  std::vector<Zone> zones;
+};
+
+Snapshot snapshot() {
+  Snapshot taken;
+  const qvsdkbase::DataSet* dataSet = qvsdkbase::dataSet();
+  for (size_t z = 0; dataSet != nullptr && z < dataSet->zones.size(); ++z) {
+    const qvsdkbase::Zone& zone = dataSet->zones[z];
+    Snapshot::Zone& copy = taken.zones.emplace_back(Snapshot::Zone{zone.name, zone.points, {}});
+    for (const auto& array : zone.values) {
+      std::vector<double>& values = copy.values.emplace_back();
+      for (int64_t i = 0; i < array->size; ++i) values.push_back(array->asDouble(i));
+    }
+  }
+  return taken;
+}
+
+// A clean load: its call log, messages and dataset, and where each allocation of the add-on
+// came in the call log.
+struct CleanLoad {
+  std::vector<Call> calls;
+  std::vector<std::string> messages;
+  Snapshot dataSet;
+  std::vector<uint32_t> allocationPositions;
+  size_t armedAt = 0;  // the first call after registration
+};
+
+size_t callsOf(const std::vector<Call>& calls, std::string_view function, size_t from, size_t to) {
+  return static_cast<size_t>(std::count_if(calls.begin() + static_cast<ptrdiff_t>(from),
+                                           calls.begin() + static_cast<ptrdiff_t>(to),
+                                           [&](const Call& c) { return c.function == function; }));
+}
+
+// The position after the contiguous run of value-pointer calls that holds the first one for zone
+// (from 1): once the clean run got there, the zone's file had its rows read.
+size_t rowsReadAfter(const std::vector<Call>& calls, size_t zone) {
+  const std::string prefix = "zone " + std::to_string(zone) + " ";
+  auto call = std::find_if(calls.begin(), calls.end(), [&](const Call& c) {
+    return c.function == "QorUtilDataValueGetWritableRawPtr" && c.detail.starts_with(prefix);
+  });
+  while (call != calls.end() && call->function == "QorUtilDataValueGetWritableRawPtr") ++call;
+  return static_cast<size_t>(call - calls.begin());
+}
+
+// Checks the dataset that a load faulted at position faultAt of the clean call log left: the
+// zones the clean run had added before it, each with the clean values once its rows were read
+// before the fault, and untouched (zeros; the first and last rows are looked at) before. A
+// failing allocation may also stop the rows part way: then each array holds the clean values up
+// to some row and zeros after.
+void expectDataSetUpTo(const CleanLoad& clean, size_t faultAt, bool byAllocation,
+                       const std::string& what) {
+  const qvsdkbase::DataSet* dataSet = qvsdkbase::dataSet();
+  const size_t zonesMade = callsOf(clean.calls, "QorUtilDataSetAddZoneX", 0, faultAt);
+  ASSERT_EQ(dataSet == nullptr ? 0 : dataSet->zones.size(), zonesMade) << what;
+  for (size_t z = 0; z < zonesMade; ++z) {
+    const Snapshot::Zone& expected = clean.dataSet.zones[z];
+    const qvsdkbase::Zone& zone = dataSet->zones[z];
+    ASSERT_EQ(zone.name + " " + std::to_string(zone.points),
+              expected.name + " " + std::to_string(expected.points))
+        << what;
+    // No host call comes between the value arrays' look-up and the end of the file's rows.
+    const bool rowsBegun = rowsReadAfter(clean.calls, z + 1) <= faultAt;
+    for (size_t v = 0; v < zone.values.size(); ++v) {
+      const qvsdkbase::ValueArray& array = *zone.values[v];
+      const auto value = [&](size_t i) {
+        return array.type == QV_DATATYPE_INT32 ? static_cast<const int32_t*>(array.data)[i]
+                                               : static_cast<const double*>(array.data)[i];
+      };
+      const std::vector<double>& cleanValues = expected.values[v];
+      const size_t size = cleanValues.size();
+      size_t same = 0;
+      size_t zeros = 0;
+      if (rowsBegun) {
+        while (same < size && value(same) == cleanValues[same]) ++same;
+        zeros = same;
+        while (zeros < size && value(zeros) == 0) ++zeros;
+      }
+      const bool untouched = value(0) == 0 && value(size - 1) == 0;
+      EXPECT_TRUE(!rowsBegun     ? untouched
+                  : byAllocation ? zeros == size
+                                 : same == size)
+          << what << ": zone " << z + 1 << " variable " << v + 1 << " differs from row " << same;
+    }
+  }
+}
+
+// Where the load of a run faulted at calls[at] parts from the clean run. A refused file-name entry
+// of the instructions is no fault to the parser: the name reads as empty, and the files before it
+// load before that file cannot be opened, where the clean run went on to its zones (the nth later
+// file's first host call is the nth zone count).
+size_t partsAt(const std::vector<Call>& calls, size_t at) {
+  if (calls[at].function != "QorUtilStringListGetRawStringPtr") return at;
+  const int laterFile = std::stoi(calls[at].detail) - 5;  // entry 5 names the first file
+  if (laterFile < 1) return at;
+  size_t count = 0;
+  for (size_t i = at; i < calls.size(); ++i) {
+    if (calls[i].function == "QorUtilDataSetGetNumZones" &&
+        ++count == static_cast<size_t>(laterFile))
+      return i;
+  }
+  return calls.size();
+}
+
+struct SweepLoad {
+  const char* name;
+  std::vector<std::string> files;  // in tests/data, or in the test's folder when not found there
+  // Each allocation fails also with every allocation after it failing. The real files take the
+  // same ways out as the examples at ten to fifty times the size, so they are spared this.
+  bool lastingOutOfMemory = true;
+};
+
+class FaultSweep : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    folder_ = std::make_unique<cvltest::TempDir>();
+    const std::string header = "# CONVERGE\n# column 1 2\n# Crank Steps\n# (DEG) (number)\n#\n";
+    folder_->write("good.out", header + "1 10\n2 20\n3 30\n");
+    folder_->write("badrow.out", header + "4 40\n5 5.5\n6 60\n");
+  }
+  static void TearDownTestSuite() { folder_.reset(); }
+
+  static std::vector<std::string> paths(const std::vector<std::string>& names) {
+    std::vector<std::string> found;
+    for (const std::string& name : names) {
+      const auto data = cvltest::testDataDir() / name;
+      found.push_back(std::filesystem::exists(data) ? data.string()
+                                                    : (folder_->path() / name).string());
+    }
+    return found;
+  }
+
+  static std::unique_ptr<cvltest::TempDir> folder_;
+};
+
+std::unique_ptr<cvltest::TempDir> FaultSweep::folder_;
+
+// Runs files clean through route, then faulted at every refusable host call and every
+// allocation (alone, and with lasting set also with every later one); returns the number of
+// faulted runs.
+int64_t sweep(const std::vector<std::string>& files, Route route, const std::string& name,
+              bool lasting) {
+  const cvltest::SelectionLoad cleanLoad = cvltest::loadSelection(files, {}, route);
+  EXPECT_TRUE(cleanLoad.violations.empty()) << name << testing::PrintToString(cleanLoad.violations);
+  CleanLoad clean{qvsdkbase::calls(),
+                  qvsdkbase::messages(),
+                  snapshot(),
+                  {cvltest::allocationPositions().begin(), cvltest::allocationPositions().end()}};
+  // Registration ends with the lock's release; the faults are armed after it.
+  clean.armedAt = static_cast<size_t>(
+      std::find_if(clean.calls.begin(), clean.calls.end(),
+                   [](const Call& c) { return c.function == "QorUtilLockOff"; }) -
+      clean.calls.begin() + 1);
+  const bool cleanHandedBack = cleanLoad.handedBack;
+
+  // Compares one run, faulted at position faultAt of the clean call log, with the clean run cut
+  // where the two part (partsAt); step holds the failing step's own messages.
+  const auto expectFaultedRun = [&](const cvltest::SelectionLoad& load, size_t faultAt,
+                                    size_t parted, std::vector<std::string> step, bool byAllocation,
+                                    const std::string& what) {
+    EXPECT_TRUE(load.violations.empty()) << what << testing::PrintToString(load.violations);
+    EXPECT_EQ(load.faultAt, faultAt) << what << ": the fault did not strike where it was aimed";
+    std::vector<std::string> messages;
+    for (size_t i = clean.armedAt; i < parted; ++i) {
+      if (clean.calls[i].function == "QorUtilDialogErrMsg")
+        messages.push_back(clean.calls[i].detail);
+    }
+    messages.insert(messages.end(), step.begin(), step.end());
+    EXPECT_EQ(load.messages, messages) << what;
+    EXPECT_EQ(load.handedBack,
+              cleanHandedBack && callsOf(clean.calls, "QorUtilImportSetLoaderInstr", 0, parted) > 0)
+        << what;
+    // Once refused, the add-on asks nothing more of the dataset or the loader.
+    for (size_t i = parted + 1; i < qvsdkbase::calls().size(); ++i) {
+      const std::string& function = qvsdkbase::calls()[i].function;
+      EXPECT_TRUE(function != "QorUtilDataSetCreateX" && function != "QorUtilDataSetAddZoneX" &&
+                  function != "QorUtilImportSetLoaderInstr")
+          << what << ": " << function << " after the fault";
+    }
+    expectDataSetUpTo(clean, parted, byAllocation, what);
+  };
+
+  int64_t runs = 0;
+  for (size_t at = clean.armedAt; at < clean.calls.size(); ++at) {
+    for (const cvltest::HostFault& refusable : cvltest::refusableCalls()) {
+      if (refusable.function != clean.calls[at].function) continue;
+      cvltest::HostFault fault = refusable;
+      fault.nth = static_cast<int64_t>(callsOf(clean.calls, fault.function, clean.armedAt, at + 1));
+      const std::string what = name + ": " + fault.function + " #" + std::to_string(fault.nth) +
+                               " refused (" + std::to_string(fault.result) + ")";
+      const cvltest::SelectionLoad load = cvltest::loadSelection(files, {{fault}, 0}, route);
+      expectFaultedRun(load, at, partsAt(clean.calls, at), stepMessages(clean.calls, at), false,
+                       what);
+      ++runs;
+    }
+  }
+  for (size_t k = 1; k <= clean.allocationPositions.size(); ++k) {
+    for (const bool onward : {false, true}) {
+      if (onward && !lasting) continue;
+      const std::string what = name + ": allocation " + std::to_string(k) +
+                               (onward ? " and every later one" : "") + " failing";
+      const cvltest::SelectionLoad load =
+          cvltest::loadSelection(files, {{}, static_cast<int64_t>(k), onward}, route);
+      const size_t at = clean.allocationPositions[k - 1];
+      expectFaultedRun(load, at, at, {}, true, what);
+      ++runs;
+    }
+  }
+  return runs;
+}
+
+TEST_F(FaultSweep, EveryRefusedHostCallAndFailedAllocationOfALoad) {
+  const SweepLoad loads[] = {
+      {"engine example", {"../../examples/engine_cycle.out"}},
+      {"regions example, shared columns", {"../../examples/regions_cycle1.out"}},
+      {"regions example, second cycle", {"../../examples/regions_cycle2.out"}},
+      {"amr", {"realdata/amr.out"}, false},
+      {"cell counts", {"realdata/cell_count_regions.out"}, false},
+      {"mass balance", {"realdata/mass_balance.out"}, false},
+      {"source energy", {"realdata/source_energy.out"}, false},
+      {"two files", {"../../examples/regions_cycle1.out", "../../examples/regions_cycle2.out"}},
+      {"three files", {"good.out", "good.out", "good.out"}},
+      {"bad data row in the second file", {"good.out", "badrow.out"}},
+  };
+  int64_t runs = 0;
+  for (const SweepLoad& load : loads) {
+    for (const Route route : {Route::Selection, Route::Replay}) {
+      runs += sweep(paths(load.files), route,
+                    std::string(load.name) + (route == Route::Replay ? " (replay)" : ""),
+                    load.lastingOutOfMemory);
+    }
+  }
+  RecordProperty("faulted_runs", std::to_string(runs));
+  std::printf("%lld faulted loads\n", static_cast<long long>(runs));
+}
+
+}  // namespace
+
+// The entry point's registration with each of its refusable host calls refused and each of its
+// allocations failing: the lock is released and the arg list freed, the add-on and its loader
+// are registered only when their calls came before the fault, and nothing is shown but, for out
+// of memory, "Unexpected error: std::bad_alloc". The add-on's handle is kept without a check, so
+// the loader is registered also when the host gave none.
+TEST(FaultSweepRegistration, EveryRefusedHostCallAndFailedAllocation) {
+  const auto registerCounted = [](const cvltest::LoadFaults& faults) {
+    qvsdkbase::reset();
+    for (const cvltest::HostFault& f : faults.hostFaults) {
+      qvsdkbase::injectFault(f.function, f.nth, f.kind, f.result);
+    }
+    cvltest::startCountingAllocations(faults.failingAllocation, faults.allocationsFailOnward);
+    InitQorAddOn113();
+    cvltest::stopCountingAllocations();
+  };
+  registerCounted({});
+  const std::vector<Call> calls = qvsdkbase::calls();
+  const std::vector<uint32_t> positions(cvltest::allocationPositions().begin(),
+                                        cvltest::allocationPositions().end());
+  ASSERT_EQ(qvsdkbase::loaders().size(), 1u);
+
+  const auto expectRegisteredUpTo = [&](size_t faultAt, const std::vector<std::string>& messages,
+                                        const std::string& what) {
+    EXPECT_EQ(qvsdkbase::addOns().size(), callsOf(calls, "QorUtilAddOnRegister", 0, faultAt))
+        << what;
+    const bool noHandle = calls[faultAt].function == "QorUtilAddOnRegister" && messages.empty();
+    EXPECT_EQ(qvsdkbase::loaders().size(),
+              noHandle ? 1u : callsOf(calls, "QorUtilImportAddLoaderX", 0, faultAt))
+        << what;
+    EXPECT_EQ(qvsdkbase::messages(), messages) << what;
+    EXPECT_EQ(qvsdkbase::lockDepth(), 0) << what;
+    EXPECT_EQ(qvsdkbase::lockViolations(), std::vector<std::string>{}) << what;
+    EXPECT_EQ(qvsdkbase::openArgLists(), 0u) << what;
+  };
+  int64_t runs = 0;
+  for (size_t at = 0; at < calls.size(); ++at) {
+    for (cvltest::HostFault fault : cvltest::refusableCalls()) {
+      if (fault.function != calls[at].function) continue;
+      fault.nth = static_cast<int64_t>(callsOf(calls, fault.function, 0, at + 1));
+      registerCounted({{fault}, 0});
+      expectRegisteredUpTo(at, {}, fault.function + " #" + std::to_string(fault.nth) + " refused");
+      ++runs;
+    }
+  }
+  // Without memory for the message, a shortened copy of it is shown.
+  for (size_t k = 1; k <= positions.size(); ++k) {
+    for (const bool onward : {false, true}) {
+      registerCounted({{}, static_cast<int64_t>(k), onward});
+      expectRegisteredUpTo(positions[k - 1], {"Unexpected error: std::bad_alloc"},
+                           "allocation " + std::to_string(k) + (onward ? " on" : "") + " failing");
+      ++runs;
+    }
+  }
+  std::printf("%lld faulted registrations\n", static_cast<long long>(runs));
+}

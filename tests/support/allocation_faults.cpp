@@ -1,0 +1,156 @@
+// The program's global operator new and delete, over malloc and free, with the counting of
+// allocation_faults.h. Every form is replaced, so that a sanitizer runtime linked statically
+// contributes none of its own.
+#include "tests/support/allocation_faults.h"
+
+#include <array>
+#include <cstdlib>
+#include <new>
+
+#include "qvsdkbase/host_control.h"
+
+namespace cvltest {
+namespace {
+
+constexpr size_t kMaxRecorded = size_t{1} << 16;
+
+// Only the thread that started counting counts; the others allocate as usual.
+thread_local bool countingHere = false;
+int64_t counted = 0;
+int64_t failAtAllocation = 0;
+bool failOnward = false;
+bool failed = false;
+std::array<uint32_t, kMaxRecorded> positions{};
+
+// Counts one allocation of the add-on; false when it is the one that must fail.
+bool admit() noexcept {
+  if (!countingHere || qvsdkbase::insideHostCall()) return true;
+  if (counted < static_cast<int64_t>(kMaxRecorded)) {
+    positions[static_cast<size_t>(counted)] = static_cast<uint32_t>(qvsdkbase::calls().size());
+  }
+  ++counted;
+  if (failAtAllocation == 0 || counted < failAtAllocation) return true;
+  if (counted > failAtAllocation && !failOnward) return true;
+  failed = true;
+  return false;
+}
+
+void* allocate(size_t size) {
+  if (!admit()) throw std::bad_alloc();
+  void* p = std::malloc(size == 0 ? 1 : size);
+  if (p == nullptr) throw std::bad_alloc();
+  return p;
+}
+
+void* allocate(size_t size, std::align_val_t alignment) {
+  if (!admit()) throw std::bad_alloc();
+  const auto align = static_cast<size_t>(alignment);
+  void* p = std::aligned_alloc(align, (size + align - 1) / align * align);
+  if (p == nullptr) throw std::bad_alloc();
+  return p;
+}
+
+template <typename... Alignment>
+void* allocateOrNull(size_t size, Alignment... alignment) noexcept {
+  try {
+    return allocate(size, alignment...);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+
+}  // namespace
+
+void startCountingAllocations(int64_t failAt, bool onward) {
+  counted = 0;
+  failAtAllocation = failAt;
+  failOnward = onward;
+  failed = false;
+  countingHere = true;
+}
+
+int64_t stopCountingAllocations() {
+  countingHere = false;
+  return counted;
+}
+
+bool allocationFailed() {
+  return failed;
+}
+
+std::span<const uint32_t> allocationPositions() {
+  return {positions.data(), static_cast<size_t>(counted) < kMaxRecorded
+                                ? static_cast<size_t>(counted)
+                                : kMaxRecorded};
+}
+
+}  // namespace cvltest
+
+#define CVL_REPLACED __attribute__((visibility("default")))
+
+using cvltest::allocate;
+using cvltest::allocateOrNull;
+
+CVL_REPLACED void* operator new(size_t size) {
+  return allocate(size);
+}
+CVL_REPLACED void* operator new[](size_t size) {
+  return allocate(size);
+}
+CVL_REPLACED void* operator new(size_t size, const std::nothrow_t&) noexcept {
+  return allocateOrNull(size);
+}
+CVL_REPLACED void* operator new[](size_t size, const std::nothrow_t&) noexcept {
+  return allocateOrNull(size);
+}
+CVL_REPLACED void* operator new(size_t size, std::align_val_t alignment) {
+  return allocate(size, alignment);
+}
+CVL_REPLACED void* operator new[](size_t size, std::align_val_t alignment) {
+  return allocate(size, alignment);
+}
+CVL_REPLACED void* operator new(size_t size, std::align_val_t alignment,
+                                const std::nothrow_t&) noexcept {
+  return allocateOrNull(size, alignment);
+}
+CVL_REPLACED void* operator new[](size_t size, std::align_val_t alignment,
+                                  const std::nothrow_t&) noexcept {
+  return allocateOrNull(size, alignment);
+}
+
+CVL_REPLACED void operator delete(void* p) noexcept {
+  std::free(p);
+}
+CVL_REPLACED void operator delete[](void* p) noexcept {
+  std::free(p);
+}
+CVL_REPLACED void operator delete(void* p, size_t) noexcept {
+  std::free(p);
+}
+CVL_REPLACED void operator delete[](void* p, size_t) noexcept {
+  std::free(p);
+}
+CVL_REPLACED void operator delete(void* p, const std::nothrow_t&) noexcept {
+  std::free(p);
+}
+CVL_REPLACED void operator delete[](void* p, const std::nothrow_t&) noexcept {
+  std::free(p);
+}
+CVL_REPLACED void operator delete(void* p, std::align_val_t) noexcept {
+  std::free(p);
+}
+CVL_REPLACED void operator delete[](void* p, std::align_val_t) noexcept {
+  std::free(p);
+}
+CVL_REPLACED void operator delete(void* p, size_t, std::align_val_t) noexcept {
+  std::free(p);
+}
+CVL_REPLACED void operator delete[](void* p, size_t, std::align_val_t) noexcept {
+  std::free(p);
+}
+CVL_REPLACED void operator delete(void* p, std::align_val_t, const std::nothrow_t&) noexcept {
+  std::free(p);
+}
+CVL_REPLACED void operator delete[](void* p, std::align_val_t, const std::nothrow_t&) noexcept {
+  std::free(p);
+}
