@@ -1,10 +1,6 @@
 // Picked names that are no readable regular file: a folder, an endless device, a named pipe, a
 // missing name, a file the user may not read. Each is refused with the open message, alone or
 // after a good file, and nothing is read from it.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -16,6 +12,7 @@
 
 #include "qvsdkbase/host_control.h"
 #include "tests/fuzz/selection_load.h"
+#include "tests/robustness/unusable_names.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -29,48 +26,19 @@ cvltest::SelectionLoad loadWithoutWaiting(const std::vector<std::string>& fileNa
   auto loading = std::async(std::launch::async, [&] { return cvltest::loadSelection(fileNames); });
   if (loading.wait_for(std::chrono::seconds(30)) != std::future_status::ready) {
     ADD_FAILURE() << "the load did not end on " << fileNames.back();
-    ::close(::open(fileNames.back().c_str(), O_RDWR | O_NONBLOCK));
+    cvltest::releaseWaitingOpen(fileNames.back());
     if (loading.wait_for(std::chrono::seconds(30)) != std::future_status::ready) std::abort();
   }
   return loading.get();
 }
 
-struct UnusableCase {
-  const char* name;
-  std::string (*make)(const TempDir& dir);  // returns the name to pick
-};
-
-const UnusableCase kCases[] = {
-    {"folder named like a data file",
-     [](const TempDir& dir) {
-       std::filesystem::create_directory(dir.path() / "d.out");
-       return (dir.path() / "d.out").string();
-     }},
-    {"endless character device", [](const TempDir&) { return std::string("/dev/zero"); }},
-    {"missing file", [](const TempDir& dir) { return (dir.path() / "missing.out").string(); }},
-    {"named pipe without a writer",
-     [](const TempDir& dir) {
-       const std::string path = (dir.path() / "p.out").string();
-       EXPECT_EQ(::mkfifo(path.c_str(), 0600), 0);
-       return path;
-     }},
-    {"file without read permission",
-     [](const TempDir& dir) {
-       const std::string path = dir.write("locked.out", "# CONVERGE\n");
-       std::filesystem::permissions(path, std::filesystem::perms::none);
-       return path;
-     }},
-};
-
 TEST(UnusableFiles, AreRefusedWithTheOpenMessageAloneAndAfterAGoodFile) {
-  for (const UnusableCase& unusable : kCases) {
-    SCOPED_TRACE(unusable.name);
+  for (const cvltest::UnusableName& unusable : cvltest::unusableNames()) {
+    SCOPED_TRACE(unusable.what);
     const TempDir dir;
     const auto good = dir.write("good.out", "# CONVERGE\n# column 1\n# Time\n# (s)\n#\n0.5\n");
     const std::string bad = unusable.make(dir);
-    if (std::filesystem::is_regular_file(bad) && ::access(bad.c_str(), R_OK) == 0) {
-      continue;  // this user reads files without read permission
-    }
+    if (bad.empty()) continue;  // this user reads files without read permission
     for (const std::vector<std::string>& picked : {std::vector{bad}, std::vector{good, bad}}) {
       const cvltest::SelectionLoad load = loadWithoutWaiting(picked);
       EXPECT_TRUE(load.violations.empty()) << testing::PrintToString(load.violations);
