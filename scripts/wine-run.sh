@@ -5,9 +5,6 @@
 # the prefix up and starts a wineserver that stays until `wineserver -k` (scripts/test.sh ends
 # it), so that later programs start in well under a second and no Wine service started on the
 # way holds the caller's standard output open. The program's exit status is returned.
-#
-# CVL_WINE_LOCALE, when set, is the program's locale (LC_ALL), which sets its ANSI code page:
-# hi_IN.UTF-8, for example, a locale that Windows has no 8-bit code page for, gives UTF-8.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export WINEPREFIX=${WINEPREFIX:-$root/build/wine}
@@ -22,7 +19,4 @@ mkdir -p "$WINEPREFIX"
   wineserver -p </dev/null >/dev/null 2>&1 9>&- || true  # returns at once when one is running
   [ -f "$WINEPREFIX/system.reg" ] || wineboot --init </dev/null >/dev/null 2>&1 9>&-
 ) 9>"$WINEPREFIX/.start.lock"
-if [ -n "${CVL_WINE_LOCALE:-}" ]; then
-  exec env LC_ALL="$CVL_WINE_LOCALE" wine "$@"
-fi
 exec wine "$@"
