@@ -64,7 +64,9 @@ remove_source() {
 trap remove_source EXIT
 "${sudo_cmd[@]}" apt-get update -q -o Dir::Etc::sourcelist="$sources_list" \
   -o Dir::Etc::sourceparts=- -o APT::Get::List-Cleanup=0 >/dev/null
-(cd "$work" && apt-get source -q --download-only "$boost_source=$boost_version" >/dev/null)
+# (apt's warning that root downloads unsandboxed says nothing here)
+(cd "$work" && apt-get source -q --download-only "$boost_source=$boost_version" >/dev/null) \
+  2> >(grep -v 'unsandboxed' >&2)
 "${sudo_cmd[@]}" rm -f "$sources_list"
 tar -xf "$work"/"${boost_source}"_*.orig.tar.* -C "$work" --wildcards '*/libs/filesystem/src/*'
 filesystem_src=$(echo "$work"/*/libs/filesystem/src)
