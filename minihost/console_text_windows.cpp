@@ -1,11 +1,5 @@
 // Output text on Windows: texts from the ANSI code page to UTF-8 through UTF-16, and the C
 // runtime's standard streams in binary mode (text mode writes CR LF).
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>

@@ -1,12 +1,6 @@
 // Library loading on Windows: LoadLibraryExA with a full path, GetProcAddress, and the
 // program's folder from GetModuleFileNameW. Narrow names are in the process's ANSI code page, as
 // the command line gives them.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 
 #include <string_view>

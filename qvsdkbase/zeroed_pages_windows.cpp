@@ -1,9 +1,6 @@
 // Zeroed pages on Windows: VirtualAlloc reserves and commits in one step; committed pages are
 // zero-filled on first touch and cost physical memory only then. Large pages need a privilege
 // that processes do not normally hold, so none are asked for.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
 #include <windows.h>
 
 #include "qvsdkbase/zeroed_pages.h"

@@ -2,9 +2,6 @@
 // that a Windows-1252 process passes arrives as UTF-8 and opens, and the output is the Linux
 // build's, 8-bit file texts included. Where the manifest is not honoured, texts are converted
 // from the ANSI code page.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
 #include <windows.h>
 
 #include <gtest/gtest.h>

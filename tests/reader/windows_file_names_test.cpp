@@ -1,9 +1,6 @@
 // File names as Windows gives them to the add-on: narrow strings in the process's ANSI code page,
 // with drive letters, backslashes, mixed separators and the \\?\ prefix. The file opens, and its
 // zones are named after the stem: the last component without its final extension.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
 #include <windows.h>
 
 #include <gmock/gmock.h>

@@ -33,7 +33,14 @@ cvltest::SelectionLoad loadWithoutWaiting(const std::vector<std::string>& fileNa
 }
 
 TEST(UnusableFiles, AreRefusedWithTheOpenMessageAloneAndAfterAGoodFile) {
-  for (const cvltest::UnusableName& unusable : cvltest::unusableNames()) {
+  std::vector<cvltest::UnusableName> names = cvltest::unusableNames();
+  names.push_back({"folder named like a data file", [](const TempDir& dir) {
+                     std::filesystem::create_directory(dir.path() / "d.out");
+                     return (dir.path() / "d.out").string();
+                   }});
+  names.push_back(
+      {"missing file", [](const TempDir& dir) { return (dir.path() / "missing.out").string(); }});
+  for (const cvltest::UnusableName& unusable : names) {
     SCOPED_TRACE(unusable.what);
     const TempDir dir;
     const auto good = dir.write("good.out", "# CONVERGE\n# column 1\n# Time\n# (s)\n#\n0.5\n");

@@ -18,8 +18,7 @@ struct UnusableName {
   std::string (*make)(const TempDir& dir);
 };
 
-// A folder named like a data file, an endless device, a missing file, a pipe, a file that the
-// user may not read, in this system's forms.
+// An endless device, a pipe and a file that the user may not read, in this system's forms.
 std::vector<UnusableName> unusableNames();
 
 // Ends a wait of an open on name, where the system lets an open wait (a named pipe without a

@@ -13,13 +13,7 @@ namespace cvltest {
 
 std::vector<UnusableName> unusableNames() {
   return {
-      {"folder named like a data file",
-       [](const TempDir& dir) {
-         std::filesystem::create_directory(dir.path() / "d.out");
-         return (dir.path() / "d.out").string();
-       }},
       {"endless character device", [](const TempDir&) { return std::string("/dev/zero"); }},
-      {"missing file", [](const TempDir& dir) { return (dir.path() / "missing.out").string(); }},
       {"named pipe without a writer",
        [](const TempDir& dir) {
          const std::string path = (dir.path() / "p.out").string();

@@ -1,11 +1,5 @@
 // Child processes on Windows: CreateProcessA with a command line quoted as the C runtime splits
 // it again, inheritable handles of the output files as standard output and error, and a wait.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 
 #include "tests/support/child_process.h"
