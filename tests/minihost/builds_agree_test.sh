@@ -73,7 +73,8 @@ for entry in "${cases[@]}"; do
     >"$work/windows.json" 2>"$work/windows.err") || windows_status=$?
   what="minihost --json ${files[*]} in ${folder#"$root"/}"
   if ! cmp -s "$work/native.json" "$work/windows.json"; then
-    echo "$what: standard output differs"
+    echo "$what: standard output differs (exit status $native_status against $windows_status)"
+    head -c 600 "$work/windows.err"
     diff <(fold -w 120 "$work/native.json") <(fold -w 120 "$work/windows.json") | head -20 || true
     failures=$((failures + 1))
   elif ! cmp -s "$work/native.err" "$work/windows.err" || [ "$native_status" != "$windows_status" ]; then
