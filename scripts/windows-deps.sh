@@ -24,7 +24,22 @@ boost_headers=$(dpkg-query -S /usr/include/boost/version.hpp | cut -d: -f1)
 boost_source=$(dpkg-query -W -f='${source:Package}' "$boost_headers")
 boost_version=$(dpkg-query -W -f='${source:Version}' "$boost_headers")
 key="boost $boost_version, googletest $(version_of googletest), mingw $(version_of g++-mingw-w64-x86-64-posix)"
+
+# Links to the header-only libraries that are installed now; made anew on every call, so that
+# one installed after the cache was built (fast_float, say) is reachable too.
+link_header_libraries() {
+  mkdir -p "$1/include" "$1/share/cmake"
+  for headers in boost nlohmann CLI fast_float; do
+    [ -d "/usr/include/$headers" ] && ln -sfn "/usr/include/$headers" "$1/include/$headers"
+  done
+  for package in nlohmann_json CLI11 FastFloat; do
+    [ -d "/usr/share/cmake/$package" ] && ln -sfn "/usr/share/cmake/$package" "$1/share/cmake/$package"
+  done
+  return 0
+}
+
 if [ -f "$cache/complete" ] && [ "$(cat "$cache/complete")" = "$key" ]; then
+  link_header_libraries "$cache"
   echo "Windows dependencies: reusing $cache"
   exit 0
 fi
@@ -37,14 +52,8 @@ work=$(mktemp -d)
 chmod 755 "$work"  # apt's download user writes the source package there
 trap 'rm -rf "$work" "$stage"' EXIT
 rm -rf "$stage"
-mkdir -p "$stage/include" "$stage/lib" "$stage/share/cmake"
-
-for headers in boost nlohmann CLI fast_float; do
-  [ -d "/usr/include/$headers" ] && ln -s "/usr/include/$headers" "$stage/include/$headers"
-done
-for package in nlohmann_json CLI11 FastFloat; do
-  [ -d "/usr/share/cmake/$package" ] && ln -s "/usr/share/cmake/$package" "$stage/share/cmake/$package"
-done
+mkdir -p "$stage/lib"
+link_header_libraries "$stage"
 
 # Boost.Filesystem: Debian ships its source only as a source package. A deb-src entry for the
 # archive this machine already uses is added for the download and removed again.
