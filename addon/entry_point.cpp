@@ -6,7 +6,15 @@
 #include "addon/unexpected_error.h"
 #include "host/qorutil_api.h"
 
-extern "C" __attribute__((visibility("default"))) void InitQorAddOn113(void) {
+// The one symbol that leaves the library: a DLL export on Windows, default visibility elsewhere
+// (everything else is hidden).
+#if defined(_WIN32)
+#define CVL_ENTRY_POINT __declspec(dllexport)
+#else
+#define CVL_ENTRY_POINT __attribute__((visibility("default")))
+#endif
+
+extern "C" CVL_ENTRY_POINT void InitQorAddOn113(void) {
   QorUtilLockOn();
   try {
     cvl::registerAddOn();

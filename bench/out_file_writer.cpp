@@ -1,8 +1,5 @@
 #include "bench/out_file_writer.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
@@ -10,6 +7,7 @@
 #include <limits>
 #include <memory>
 #include <string_view>
+#include <utility>
 
 namespace cvlbench {
 namespace {
@@ -41,39 +39,23 @@ std::string headerLine(const std::vector<GeneratedColumn>& columns, std::string_
   return line;
 }
 
-// Closes a file descriptor when it goes out of scope.
-class FileDescriptor {
+// A file written through the C library in binary mode: "\n" stays LF on every system.
+class OutputFile {
  public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
+  explicit OutputFile(const std::string& path) : file_(std::fopen(path.c_str(), "wb")) {}
+  ~OutputFile() {
+    if (file_ != nullptr) std::fclose(file_);
   }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+  bool isOpen() const { return file_ != nullptr; }
+  bool write(const char* data, size_t size) { return std::fwrite(data, 1, size, file_) == size; }
   // Closes now; false when the system reports an error (a late write failure).
-  bool close() {
-    const int fd = fd_;
-    fd_ = -1;
-    return ::close(fd) == 0;
-  }
+  bool close() { return std::fclose(std::exchange(file_, nullptr)) == 0; }
 
  private:
-  int fd_;
+  std::FILE* file_;
 };
-
-bool writeAll(int fd, const char* data, size_t size) {
-  while (size > 0) {
-    const ssize_t written = ::write(fd, data, size);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data += written;
-    size -= static_cast<size_t>(written);
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -146,8 +128,8 @@ bool writeOutFile(const GeneratorOptions& options, GeneratedFile& result, std::s
     return false;
   }
 
-  FileDescriptor file(::open(options.outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644));
-  if (file.get() < 0) {
+  OutputFile file(options.outputPath);
+  if (!file.isOpen()) {
     error = "cannot create " + options.outputPath + ": " + std::strerror(errno);
     return false;
   }
@@ -156,7 +138,7 @@ bool writeOutFile(const GeneratorOptions& options, GeneratedFile& result, std::s
     std::remove(options.outputPath.c_str());
     return false;
   };
-  if (!writeAll(file.get(), header.data(), header.size())) return fail("cannot write");
+  if (!file.write(header.data(), header.size())) return fail("cannot write");
 
   const uint64_t rowsPerBlock = std::max<uint64_t>(1, kBlockBytes / lineBytes);
   const auto block = std::make_unique<char[]>(rowsPerBlock * lineBytes);
@@ -165,7 +147,7 @@ bool writeOutFile(const GeneratorOptions& options, GeneratedFile& result, std::s
     for (uint64_t i = 0; i < count; ++i) {
       formatRow(columns, options.seed, first + i, block.get() + i * lineBytes);
     }
-    if (!writeAll(file.get(), block.get(), count * lineBytes)) return fail("cannot write");
+    if (!file.write(block.get(), count * lineBytes)) return fail("cannot write");
   }
   if (!file.close()) return fail("cannot finish");
 

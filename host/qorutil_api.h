@@ -15,7 +15,10 @@
 
 #include <stdint.h>
 
-#if defined(_WIN32)
+#if defined(_WIN32) && defined(QVSDKBASE_BUILD)
+#define QV_SDK_API __declspec(dllexport) /* the stand-in host library, while it is built */
+#define QV_CALLBACK __stdcall
+#elif defined(_WIN32)
 #define QV_SDK_API __declspec(dllimport)
 #define QV_CALLBACK __stdcall
 #else
@@ -27,11 +30,11 @@
 extern "C" {
 #endif
 
-typedef int32_t QvBoolean;    /* 0 false, anything else true */
-typedef int64_t QvCount;      /* counts and positions of list entries */
-typedef int32_t QvZoneNum;    /* zone number, from 1 */
-typedef int32_t QvVarNum;     /* variable number, from 1 */
-typedef int32_t QvDataType;   /* value type of a variable: one of the codes below */
+typedef int32_t QvBoolean;  /* 0 false, anything else true */
+typedef int64_t QvCount;    /* counts and positions of list entries */
+typedef int32_t QvZoneNum;  /* zone number, from 1 */
+typedef int32_t QvVarNum;   /* variable number, from 1 */
+typedef int32_t QvDataType; /* value type of a variable: one of the codes below */
 
 #ifdef __cplusplus
 #define QV_DATATYPE_DOUBLE (QvDataType{2}) /* 8-byte IEEE double */

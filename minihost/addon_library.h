@@ -33,8 +33,9 @@ class AddOnLibrary {
   EntryPoint entryPoint_ = nullptr;
 };
 
-// The add-on built beside this program: libconvergeoutloader.so in the folder of the running
-// executable. Nothing, with a reason in error, when that folder cannot be found.
+// The add-on built beside this program (libconvergeoutloader.so, or convergeoutloader.dll on
+// Windows) in the folder of the running executable. Nothing, with a reason in error, when that
+// folder cannot be found.
 std::optional<std::string> defaultAddOnPath(std::string& error);
 
 }  // namespace minihost

@@ -44,6 +44,8 @@ std::optional<int> parseCommandLine(int argc, char** argv, Options& options) {
                "Repeat the load from the stored instructions and compare the datasets");
   app.add_option("FILE", options.files, "The files to load, in this order")->required();
   app.footer(kFooter);
+  // "/data/run.out" is a file, not an option, on every system.
+  app.allow_windows_style_options(false);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {

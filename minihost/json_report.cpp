@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "minihost/console_text.h"
+
 namespace minihost {
 
 namespace {
@@ -52,6 +54,14 @@ nlohmann::ordered_json makeJsonReport(const std::vector<std::string>& messages,
       instructions ? nlohmann::ordered_json(*instructions) : nlohmann::ordered_json(nullptr);
   report["dataset"] = dataSet != nullptr ? dataSetJson(*dataSet) : nlohmann::ordered_json(nullptr);
   return report;
+}
+
+void convertTextsToUtf8(nlohmann::ordered_json& report) {
+  if (report.is_string()) {
+    report = hostTextToUtf8(report.get_ref<const std::string&>());
+  } else if (report.is_structured()) {
+    for (nlohmann::ordered_json& item : report) convertTextsToUtf8(item);
+  }
 }
 
 }  // namespace minihost

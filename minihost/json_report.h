@@ -28,6 +28,10 @@ nlohmann::ordered_json makeJsonReport(const std::vector<std::string>& messages,
                                       const std::optional<std::vector<std::string>>& instructions,
                                       const qvsdkbase::DataSet* dataSet);
 
+// Converts every text in report (keys stay) with hostTextToUtf8, so that the report shows the
+// host's texts as UTF-8 whatever the code page they are held in.
+void convertTextsToUtf8(nlohmann::ordered_json& report);
+
 }  // namespace minihost
 
 #endif  // CVL_MINIHOST_JSON_REPORT_H

@@ -1,10 +1,9 @@
 #include "minihost/loader_choice.h"
 
-#include <fnmatch.h>
-
 #include <algorithm>
-#include <filesystem>
 #include <string_view>
+
+#include "minihost/glob_match.h"
 
 namespace minihost {
 
@@ -15,12 +14,15 @@ constexpr std::string_view kPatternSeparators = ";, \t";
 }  // namespace
 
 bool matchesExtensions(const std::string& patterns, const std::string& fileName) {
-  const std::string baseName = std::filesystem::path(fileName).filename().string();
+  // The base name after either separator: the host's names are Windows names.
+  const size_t folderEnd = fileName.find_last_of("/\\");
+  const std::string_view baseName =
+      std::string_view(fileName).substr(folderEnd == std::string::npos ? 0 : folderEnd + 1);
   size_t start = patterns.find_first_not_of(kPatternSeparators);
   while (start != std::string::npos) {
     const size_t end = patterns.find_first_of(kPatternSeparators, start);
-    const std::string pattern = patterns.substr(start, end - start);
-    if (fnmatch(pattern.c_str(), baseName.c_str(), FNM_CASEFOLD) == 0) return true;
+    const std::string_view pattern = std::string_view(patterns).substr(start, end - start);
+    if (globMatches(pattern, baseName)) return true;
     start = patterns.find_first_not_of(kPatternSeparators, end);
   }
   return false;

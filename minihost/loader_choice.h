@@ -16,8 +16,9 @@ namespace minihost {
 std::optional<size_t> chooseLoader(const std::vector<qvsdkbase::Loader>& loaders,
                                    const std::vector<std::string>& fileNames, std::string& error);
 
-// True when the base name of fileName matches one of the patterns ("*.out", several separated
-// by ';', ',' or blanks), regardless of case, as the host's file dialog filters.
+// True when the base name of fileName (after its last '/' or '\\') matches one of the patterns
+// ("*.out", several separated by ';', ',' or blanks; see globMatches), regardless of case, as
+// the host's file dialog filters.
 bool matchesExtensions(const std::string& patterns, const std::string& fileName);
 
 }  // namespace minihost

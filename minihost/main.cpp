@@ -4,11 +4,13 @@
 #include <exception>
 #include <iostream>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "minihost/addon_library.h"
 #include "minihost/command_line.h"
+#include "minihost/console_text.h"
 #include "minihost/dataset_snapshot.h"
 #include "minihost/json_report.h"
 #include "minihost/loader_choice.h"
@@ -23,7 +25,7 @@ using minihost::kUsageError;
 
 // Writes the one-line reason for an exit status other than 0 and returns the status.
 int fail(int status, const std::string& reason) {
-  std::cerr << "minihost: " << reason << '\n';
+  std::cerr << "minihost: " << minihost::hostTextToUtf8(reason) << '\n';
   return status;
 }
 
@@ -96,8 +98,9 @@ int run(const minihost::Options& options) {
   std::optional<minihost::AddOnLibrary> addOn = minihost::AddOnLibrary::open(addOnPath, error);
   if (!addOn) return fail(kUsageError, error);
 
-  qvsdkbase::setMessageSink(
-      [](const std::string& message) { std::cerr << "error: " << message << std::endl; });
+  qvsdkbase::setMessageSink([](const std::string& message) {
+    std::cerr << "error: " << minihost::hostTextToUtf8(message) << std::endl;
+  });
   if (!callAddOn(
           "its entry point", [&] { addOn->initialise(); }, error)) {
     return fail(kUsageError, error);
@@ -125,13 +128,16 @@ int run(const minihost::Options& options) {
   }
 
   if (options.json) {
-    std::cout << minihost::makeJsonReport(qvsdkbase::messages(), loader.instructions,
-                                          qvsdkbase::dataSet())
-                     .dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
+    nlohmann::ordered_json report =
+        minihost::makeJsonReport(qvsdkbase::messages(), loader.instructions, qvsdkbase::dataSet());
+    minihost::convertTextsToUtf8(report);
+    std::cout << report.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
               << '\n';
     if (options.replay && loaded) std::cerr << "replay: same dataset\n";
   } else {
-    minihost::printSummary(std::cout, qvsdkbase::dataSet(), loader.instructions);
+    std::ostringstream summary;
+    minihost::printSummary(summary, qvsdkbase::dataSet(), loader.instructions);
+    std::cout << minihost::hostTextToUtf8(summary.str());
     if (options.replay && loaded) std::cout << "Replay: same dataset\n";
   }
   warnAboutHostState();
@@ -143,6 +149,7 @@ int run(const minihost::Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  minihost::useBinaryStandardStreams();
   minihost::Options options;
   if (const std::optional<int> status = minihost::parseCommandLine(argc, argv, options)) {
     return *status;

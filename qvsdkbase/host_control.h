@@ -16,7 +16,17 @@
 
 #include "host/qorutil_api.h"
 
+// What the library exports. The build defines QVSDKBASE_BUILD while it compiles the library
+// itself; everything else that includes this header imports.
+#if defined(_WIN32)
+#if defined(QVSDKBASE_BUILD)
+#define QVSDKBASE_API __declspec(dllexport)
+#else
+#define QVSDKBASE_API __declspec(dllimport)
+#endif
+#else
 #define QVSDKBASE_API __attribute__((visibility("default")))
+#endif
 
 namespace qvsdkbase {
 

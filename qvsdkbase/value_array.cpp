@@ -1,5 +1,3 @@
-#include <sys/mman.h>
-
 #include <cstdint>
 #include <cstdlib>
 #include <new>
@@ -8,6 +6,7 @@
 #include <utility>
 
 #include "qvsdkbase/host_control.h"
+#include "qvsdkbase/zeroed_pages.h"
 
 namespace qvsdkbase {
 
@@ -17,15 +16,15 @@ size_t valueSize(QvDataType type) {
   return type == QV_DATATYPE_INT32 ? sizeof(int32_t) : sizeof(double);
 }
 
-// Arrays from this size on get a mapping of their own, backed by huge pages where the system
-// gives them: on a virtual machine every 4 KiB page fault is expensive, and writing the values
-// of a large zone page by page would cost more than reading them.
+// Arrays from this size on get pages of their own from the system, huge pages where it gives
+// them: on a virtual machine every 4 KiB page fault is expensive, and writing the values of a
+// large zone page by page would cost more than reading them.
 constexpr size_t kMappedFrom = size_t{2} << 20;
 
 }  // namespace
 
-// Anonymous mappings and calloc both leave the pages of a large array unmapped until they are
-// written, so a zone of billions of points costs memory only for the values actually stored.
+// The system's zeroed pages and calloc both leave the pages of a large array unmapped until they
+// are written, so a zone of billions of points costs memory only for the values actually stored.
 ValueArray::ValueArray(QvDataType valueType, int64_t valueCount)
     : type(valueType), size(valueCount), data(nullptr) {
   if (type != QV_DATATYPE_DOUBLE && type != QV_DATATYPE_INT32) {
@@ -41,10 +40,9 @@ ValueArray::ValueArray(QvDataType valueType, int64_t valueCount)
   const auto elements = size == 0 ? size_t{1} : static_cast<size_t>(size);
   const size_t bytes = elements * valueSize(type);
   if (bytes >= kMappedFrom) {
-    void* mapped = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (mapped == MAP_FAILED) throw std::bad_alloc();
-    madvise(mapped, bytes, MADV_HUGEPAGE);  // a hint: without huge pages the array still works
-    data = mapped;
+    void* pages = allocateZeroedPages(bytes);
+    if (pages == nullptr) throw std::bad_alloc();
+    data = pages;
     mappedBytes = bytes;
     return;
   }
@@ -59,7 +57,7 @@ ValueArray::ValueArray(QvDataType valueType, int64_t valueCount, std::shared_ptr
 ValueArray::~ValueArray() {
   if (block) return;  // the block goes with its last array
   if (mappedBytes != 0) {
-    munmap(data, mappedBytes);
+    freeZeroedPages(data, mappedBytes);
   } else {
     std::free(data);
   }
@@ -69,11 +67,9 @@ std::shared_ptr<void> allocateValueBlock(size_t bytes) {
   if (bytes > static_cast<size_t>(PTRDIFF_MAX)) throw std::bad_alloc();
   const size_t length = bytes == 0 ? size_t{1} : bytes;
   if (length >= kMappedFrom) {
-    void* mapped =
-        mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (mapped == MAP_FAILED) throw std::bad_alloc();
-    madvise(mapped, length, MADV_HUGEPAGE);  // a hint: without huge pages the block still works
-    return std::shared_ptr<void>(mapped, [length](void* p) { munmap(p, length); });
+    void* pages = allocateZeroedPages(length);
+    if (pages == nullptr) throw std::bad_alloc();
+    return std::shared_ptr<void>(pages, [length](void* p) { freeZeroedPages(p, length); });
   }
   void* allocated = std::calloc(length, 1);
   if (allocated == nullptr) throw std::bad_alloc();

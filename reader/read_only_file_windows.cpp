@@ -1,12 +1,6 @@
 // ReadOnlyFile on Windows: CreateFileA, GetFileSizeEx and ReadFile at an offset. The C runtime's
 // _open is not used: without _O_BINARY it turns "\r\n" into "\n" and stops at Ctrl-Z, and its
 // sizes are 32-bit.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 
 #include <algorithm>

@@ -1,9 +1,23 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, testing and running the project need, when missing.
+#
+#   scripts/install-deps.sh [--windows] [more Debian packages...]
+#
+# --windows: also MinGW-w64 and Wine, and then the cross-built libraries of the Windows build
+# (scripts/windows-deps.sh, into a cache folder outside the source tree, reused when present).
 set -euo pipefail
+windows=false
+if [ "${1:-}" = "--windows" ]; then
+  windows=true
+  shift
+fi
 packages=(g++ cmake make git libboost-filesystem-dev libgtest-dev libgmock-dev
           nlohmann-json3-dev libcli11-dev libfast-float-dev binutils clang libclang-rt-14-dev llvm-14
           python3 "$@")
+if $windows; then
+  packages+=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 googletest
+             xz-utils)
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -14,4 +28,7 @@ if ((${#missing[@]})); then
   [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
   "${sudo_cmd[@]}" apt-get update -q
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+if $windows; then
+  "$(dirname "$0")/windows-deps.sh"
 fi

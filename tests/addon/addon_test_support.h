@@ -3,8 +3,6 @@
 #ifndef CVL_TESTS_ADDON_ADDON_TEST_SUPPORT_H
 #define CVL_TESTS_ADDON_ADDON_TEST_SUPPORT_H
 
-#include <dlfcn.h>
-
 #include <algorithm>
 #include <sstream>
 #include <stdexcept>
@@ -14,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "minihost/dynamic_library.h"
 #include "qvsdkbase/host_control.h"
 
 namespace cvltest {
@@ -34,9 +33,13 @@ inline std::vector<std::string> split(const std::string& text) {
 #ifdef CVL_ADDON_MODULE
 // InitQorAddOn113 of the module at CVL_ADDON_MODULE, loaded once per process and kept loaded.
 inline void (*addOnEntryPoint())() {
-  static void* const module = dlopen(CVL_ADDON_MODULE, RTLD_NOW | RTLD_LOCAL);
-  if (module == nullptr) throw std::runtime_error(dlerror());
-  return reinterpret_cast<void (*)()>(dlsym(module, "InitQorAddOn113"));
+  static void* const module = [] {
+    std::string error;
+    void* loaded = minihost::os::loadLibrary(CVL_ADDON_MODULE, error);
+    if (loaded == nullptr) throw std::runtime_error(error);
+    return loaded;
+  }();
+  return reinterpret_cast<void (*)()>(minihost::os::findFunction(module, "InitQorAddOn113"));
 }
 #endif
 

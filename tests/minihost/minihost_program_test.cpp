@@ -1,15 +1,14 @@
 // minihost end to end: the program run as a process, in a temporary folder that holds its files.
-#include <sys/wait.h>
-
 #include <algorithm>
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include "tests/support/child_process.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -33,13 +32,10 @@ class MinihostProgram : public testing::Test {
     dir.write("b.out", kRegions);
     dir.write("bad.out", "# SOMETHING else\n# column 1\n#  A\n#  (s)\n#\n  1\n");
   }
-  // Runs minihost with args (shell words) in the folder; its exit status, out and err are kept.
-  void run(const std::string& args) {
-    const std::string folder = "'" + dir.path().string() + "'";
-    const int raw = std::system(("cd " + folder + " && '" CVL_MINIHOST "' " + args + " >" + folder +
-                                 "/out 2>" + folder + "/err")
-                                    .c_str());
-    status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  // Runs minihost with args in the folder; its exit status, out and err are kept.
+  void run(const std::vector<std::string>& args) {
+    status = cvltest::runProgram(CVL_MINIHOST, args, dir.path().string(),
+                                 (dir.path() / "out").string(), (dir.path() / "err").string());
     std::ostringstream outText, errText;
     outText << std::ifstream(dir.path() / "out").rdbuf();
     errText << std::ifstream(dir.path() / "err").rdbuf();
@@ -61,26 +57,29 @@ void expectParts(const std::string& text, const std::string& parts) {
 
 TEST_F(MinihostProgram, ExitStatusAndOutput) {
   const struct {
-    std::string args;
+    std::vector<std::string> args;
     int status;
     const char* err;
     const char* out;
   } cases[] = {
-      {"single.out", 0, "",
+      {{"single.out"},
+       0,
+       "",
        "Dataset: CONVERGE Data|Crank (DEG)|int32|-2147483648|2147483647|FILELIST|single.out"},
-      {"--replay a.out b.out", 0, "", "a Right|from zone 3|Replay: same dataset"},
-      {"gone.out", 1, "error: Unable to open datafile: gone.out\n|minihost: the load failed\n",
+      {{"--replay", "a.out", "b.out"}, 0, "", "a Right|from zone 3|Replay: same dataset"},
+      {{"gone.out"},
+       1,
+       "error: Unable to open datafile: gone.out\n|minihost: the load failed\n",
        "Dataset: none|Load instructions: none"},
-      {"bad.out", 1, "error: Only allowed to read in CONVERGE generated out files\n", "none"},
-      {"", 2, "minihost: FILE is required", ""},
-      {"--frobnicate single.out", 2, "--frobnicate", ""},
-      {"--addon gone.so single.out", 2, "minihost: cannot load add-on: ", ""},
-      {"--addon '" CVL_MINIHOST_DIR "/libqvsdkbase.so' single.out", 2,
-       "has no entry point InitQorAddOn113", ""},
-      {"--help", 0, "", "--addon LIB|--json|--replay|FILE|Exit status"},
+      {{"bad.out"}, 1, "error: Only allowed to read in CONVERGE generated out files\n", "none"},
+      {{}, 2, "minihost: FILE is required", ""},
+      {{"--frobnicate", "single.out"}, 2, "--frobnicate", ""},
+      {{"--addon", "gone.so", "single.out"}, 2, "minihost: cannot load add-on: ", ""},
+      {{"--addon", CVL_QVSDKBASE, "single.out"}, 2, "has no entry point InitQorAddOn113", ""},
+      {{"--help"}, 0, "", "--addon LIB|--json|--replay|FILE|Exit status"},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE("minihost " + c.args);
+    SCOPED_TRACE("minihost " + testing::PrintToString(c.args));
     run(c.args);
     EXPECT_EQ(status, c.status) << err;
     expectParts(err, c.err);
@@ -90,7 +89,7 @@ TEST_F(MinihostProgram, ExitStatusAndOutput) {
 }
 
 TEST_F(MinihostProgram, Json) {
-  run("--json single.out");
+  run({"--json", "single.out"});
   ASSERT_EQ(status, 0) << err;
   json report = json::parse(out);  // one object and nothing else
   EXPECT_EQ(report, json::parse(R"j({"messages": [],
@@ -101,7 +100,7 @@ TEST_F(MinihostProgram, Json) {
   const json& zone = report["dataset"]["zones"][0];
   EXPECT_TRUE(zone["values"][0][1].is_number_float() && zone["values"][1][0].is_number_integer());
 
-  run("--json --replay a.out b.out gone.out");
+  run({"--json", "--replay", "a.out", "b.out", "gone.out"});
   EXPECT_EQ(status, 1);
   report = json::parse(out);
   EXPECT_EQ(report["messages"], json({"Unable to open datafile: gone.out"}));

@@ -123,5 +123,6 @@ TEST(OutFileHeader, RealFiles) {
       {"mech_check.out", "2: Invalid comment line\n2: Invalid Column Row"},
   };
   for (const auto& [name, expected] : files)
-    EXPECT_EQ(cvltest::readHeader(cvltest::testDataDir() / "realdata" / name), expected) << name;
+    EXPECT_EQ(cvltest::readHeader((cvltest::testDataDir() / "realdata" / name).string()), expected)
+        << name;
 }

@@ -2,9 +2,9 @@
 #ifndef CVL_TESTS_SUPPORT_TEMP_DIR_H
 #define CVL_TESTS_SUPPORT_TEMP_DIR_H
 
-#include <stdlib.h>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -13,10 +13,19 @@ namespace cvltest {
 
 class TempDir {
  public:
+  // A folder of a random name in the system's temporary folder; creating it fails when the name
+  // is taken, so that no two tests, in one process or several, share one.
   TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "cvltest-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
+    static std::mt19937_64 random{std::random_device{}()};
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      const std::filesystem::path folder = base / ("cvltest-" + std::to_string(random()));
+      if (std::filesystem::create_directory(folder)) {
+        path_ = folder;
+        return;
+      }
+    }
+    throw std::runtime_error("cannot make a temporary folder in " + base.string());
   }
   ~TempDir() {
     std::error_code ignored;
