@@ -4,6 +4,7 @@
 #include "tests/support/allocation_faults.h"
 
 #include <array>
+#include <cstdint>
 #include <cstdlib>
 #include <new>
 
@@ -42,12 +43,21 @@ void* allocate(size_t size) {
   return p;
 }
 
+// Over-aligned blocks come from malloc too, with the block's own address kept just before the
+// aligned address: std::aligned_alloc is not in every C runtime (Windows has none).
 void* allocate(size_t size, std::align_val_t alignment) {
   if (!admit()) throw std::bad_alloc();
   const auto align = static_cast<size_t>(alignment);
-  void* p = std::aligned_alloc(align, (size + align - 1) / align * align);
-  if (p == nullptr) throw std::bad_alloc();
-  return p;
+  void* block = std::malloc(size + align + sizeof(void*));
+  if (block == nullptr) throw std::bad_alloc();
+  const auto first = reinterpret_cast<uintptr_t>(block) + sizeof(void*);
+  void* aligned = reinterpret_cast<void*>((first + align - 1) & ~(uintptr_t{align} - 1));
+  static_cast<void**>(aligned)[-1] = block;
+  return aligned;
+}
+
+void freeAligned(void* p) noexcept {
+  if (p != nullptr) std::free(static_cast<void**>(p)[-1]);
 }
 
 template <typename... Alignment>
@@ -86,10 +96,16 @@ std::span<const uint32_t> allocationPositions() {
 
 }  // namespace cvltest
 
+// Visible outside the program, so that its shared libraries allocate through it too.
+#if defined(__GNUC__)
 #define CVL_REPLACED __attribute__((visibility("default")))
+#else
+#define CVL_REPLACED
+#endif
 
 using cvltest::allocate;
 using cvltest::allocateOrNull;
+using cvltest::freeAligned;
 
 CVL_REPLACED void* operator new(size_t size) {
   return allocate(size);
@@ -137,20 +153,20 @@ CVL_REPLACED void operator delete[](void* p, const std::nothrow_t&) noexcept {
   std::free(p);
 }
 CVL_REPLACED void operator delete(void* p, std::align_val_t) noexcept {
-  std::free(p);
+  freeAligned(p);
 }
 CVL_REPLACED void operator delete[](void* p, std::align_val_t) noexcept {
-  std::free(p);
+  freeAligned(p);
 }
 CVL_REPLACED void operator delete(void* p, size_t, std::align_val_t) noexcept {
-  std::free(p);
+  freeAligned(p);
 }
 CVL_REPLACED void operator delete[](void* p, size_t, std::align_val_t) noexcept {
-  std::free(p);
+  freeAligned(p);
 }
 CVL_REPLACED void operator delete(void* p, std::align_val_t, const std::nothrow_t&) noexcept {
-  std::free(p);
+  freeAligned(p);
 }
 CVL_REPLACED void operator delete[](void* p, std::align_val_t, const std::nothrow_t&) noexcept {
-  std::free(p);
+  freeAligned(p);
 }
