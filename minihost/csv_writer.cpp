@@ -120,9 +120,13 @@ std::string csvFileName(size_t zoneNumber, size_t zoneCount, std::string_view zo
 bool writeCsvFolder(const qvsdkbase::DataSet& dataSet, const std::filesystem::path& folder,
                     std::vector<std::string>& written, std::string& error) {
   std::error_code code;
+  if (std::filesystem::exists(folder, code) && !std::filesystem::is_directory(folder, code)) {
+    error = cannotWrite(folder, "it is not a folder");
+    return false;
+  }
   std::filesystem::create_directories(folder, code);
-  if (!std::filesystem::is_directory(folder)) {
-    error = cannotWrite(folder, code ? code.message() : "not a folder");
+  if (code) {
+    error = cannotWrite(folder, code.message());
     return false;
   }
   for (size_t z = 0; z < dataSet.zones.size(); ++z) {
