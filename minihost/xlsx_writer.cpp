@@ -49,18 +49,19 @@ struct ValueCounts {
   int64_t rounded = 0;     // doubles that need 17 significant digits
 };
 
-// Significant digits of the shortest text that reads back to value.
+// Significant digits of the shortest text that reads back to value: the digits before any
+// exponent, from the first to the last that is not 0.
 int significantDigits(double value) {
   char text[32];
-  const auto [end, failed] = std::to_chars(text, text + sizeof text, value);
-  std::string_view digits(text, static_cast<size_t>(std::find(text, end, 'e') - text));
-  std::string kept;
-  for (char c : digits) {
-    if (c >= '0' && c <= '9') kept += c;
+  const char* const end = std::to_chars(text, text + sizeof text, value).ptr;
+  int digits = 0;       // digits seen since the first that is not 0
+  int significant = 0;  // digits up to the last that is not 0
+  for (const char* c = text; c != end && *c != 'e'; ++c) {
+    if (*c < '0' || *c > '9') continue;
+    if (digits > 0 || *c != '0') ++digits;
+    if (*c != '0') significant = digits;
   }
-  const size_t first = kept.find_first_not_of('0');
-  if (first == std::string::npos) return 0;
-  return static_cast<int>(kept.find_last_not_of('0') - first + 1);
+  return significant;
 }
 
 lxw_error writeValue(lxw_worksheet* sheet, lxw_row_t row, lxw_col_t column,
