@@ -28,11 +28,13 @@ struct MinihostRun {
   std::string err;
 };
 
-// Runs minihost with args (shell words) in folder; its exit status, standard output and error.
-inline MinihostRun runMinihost(const std::filesystem::path& folder, const std::string& args) {
+// Runs minihost with args (shell words) in folder, with environment assignments (shell words)
+// when given; its exit status, standard output and error.
+inline MinihostRun runMinihost(const std::filesystem::path& folder, const std::string& args,
+                               const std::string& environment = "") {
   const std::string quoted = "'" + folder.string() + "'";
-  const int raw = std::system(("cd " + quoted + " && '" CVL_MINIHOST "' " + args + " >" + quoted +
-                               "/.out 2>" + quoted + "/.err")
+  const int raw = std::system(("cd " + quoted + " && " + environment + " '" CVL_MINIHOST "' " +
+                               args + " >" + quoted + "/.out 2>" + quoted + "/.err")
                                   .c_str());
   MinihostRun run;
   run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;

@@ -132,6 +132,7 @@ TEST(MinihostPlot, SvgVariablesAndRefusals) {
     std::string args;
     int status;
     const char* message;  // on standard error, or for status 0 on standard output
+    const char* environment = "";
   } cases[] = {
       {"--plot p.svg --size 640x480", 0, "Plot: p.svg (640x480 pixels, 9 panels)"},
       {"--plot p.svg --x Volume --y Pressure --y 'Mean_Temp (K)'", 0,
@@ -139,16 +140,20 @@ TEST(MinihostPlot, SvgVariablesAndRefusals) {
       {"--plot p.svg --y Nope", 2,
        "minihost: no variable \"Nope\"; the variables are \"Crank (DEG)\""},
       {"--plot p.svg --x Crank --size 100x100", 2, "too small for 9 panels"},
+      {"--plot p.svg", 2, "minihost: cannot run gnuplot: No such file or directory",
+       "PATH=/nowhere"},
       {"--plot p.pdf", 2, "minihost: --plot: the plot's file name must end in .png or .svg"},
       {"--y Pressure", 2, "minihost: --y requires --plot"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args);
     fs::remove(dir.path() / "p.svg");
-    const cvltest::MinihostRun run = cvltest::runMinihost(dir.path(), c.args + " engine.out");
+    const cvltest::MinihostRun run =
+        cvltest::runMinihost(dir.path(), c.args + " engine.out", c.environment);
     EXPECT_EQ(run.status, c.status) << run.err;
     EXPECT_THAT(c.status == 0 ? run.out : run.err, testing::HasSubstr(c.message));
-    EXPECT_EQ(fs::exists(dir.path() / "p.svg"), c.status == 0);
+    // Only the picture asked for is left, and only when it was drawn.
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), c.status == 0 ? 2 : 1);
     if (c.status != 0) continue;
     const std::string svg = cvltest::readWholeFile(dir.path() / "p.svg");
     EXPECT_THAT(svg, testing::ContainsRegex("<svg[^>]* width=\"[0-9]+\" height=\"[0-9]+\""));
