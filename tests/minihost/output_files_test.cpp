@@ -10,6 +10,7 @@
 #include <gmock/gmock.h>
 
 #include "minihost/csv_writer.h"
+#include "minihost/xlsx_writer.h"
 #include "tests/minihost/output_test_support.h"
 #include "tests/support/temp_dir.h"
 
@@ -182,22 +183,25 @@ TEST(MinihostOutputFiles, CsvAndWorkbookHoldTheLoadedValues) {
        "CSV: csv (11 files: 01_eleven_r1.csv to 11_eleven_r11.csv)",
        true},
   };
+  // A build without workbooks (a Windows build may leave them out) checks the CSV files alone.
+  const bool workbooks = minihost::workbookUnavailableReason().empty();
   for (const auto& c : cases) {
-    std::string args = "--json --csv csv --xlsx book.xlsx";
+    std::string args = workbooks ? "--json --csv csv --xlsx book.xlsx" : "--json --csv csv";
     for (const fs::path& file : c.files) args += " '" + file.string() + "'";
     SCOPED_TRACE(args);
     const cvltest::MinihostRun run = cvltest::runMinihost(dir.path(), args);
     ASSERT_EQ(run.status, 0) << run.err;
+    const json dataSet = json::parse(run.out)["dataset"];
+    expectCsvFilesHold(dir.path() / "csv", dataSet);
+    fs::remove_all(dir.path() / "csv");
+    if (!workbooks) continue;
     EXPECT_THAT(run.err, testing::HasSubstr("Workbook: book.xlsx ("));
     std::istringstream expected(c.report);
     for (std::string line; std::getline(expected, line, '|');) {
       EXPECT_THAT(run.err, testing::HasSubstr(line));
     }
-    const json dataSet = json::parse(run.out)["dataset"];
-    expectCsvFilesHold(dir.path() / "csv", dataSet);
     expectWorkbookHolds(cvltest::readWorkbook(dir.path() / "book.xlsx", c.layout), dataSet,
                         c.layout);
-    fs::remove_all(dir.path() / "csv");
   }
 }
 
@@ -228,7 +232,9 @@ TEST(MinihostOutputFiles, BadOutputPaths) {
       {"--xlsx /proc/book.xlsx", "minihost: cannot write /proc/book.xlsx: "},
       {"--csv ok --xlsx nodir/book.xlsx", "there is no folder nodir"},
   };
+  const bool workbooks = minihost::workbookUnavailableReason().empty();
   for (const auto& c : cases) {
+    if (!workbooks && c.args.find("--xlsx") != std::string::npos) continue;
     SCOPED_TRACE(c.args);
     cvltest::TempDir dir;
     dir.write("afile", "old");
