@@ -30,7 +30,8 @@ constexpr const char* kFooter =
     "\n"
     "Exit status: 0 when the load succeeded (the add-on handed its instructions back, and the\n"
     "replay, if asked for, gave the same dataset); 1 when it failed; 2 for a usage error\n"
-    "(unknown option, no file, an add-on that cannot be loaded or has no entry point).";
+    "(unknown option, no file, an add-on that cannot be loaded or has no entry point) or an\n"
+    "output that could not be written.\n\n";
 
 }  // namespace
 
@@ -43,7 +44,8 @@ std::optional<int> parseCommandLine(int argc, char** argv, Options& options) {
   app.add_flag("--replay", options.replay,
                "Repeat the load from the stored instructions and compare the datasets");
   app.add_option("FILE", options.files, "The files to load, in this order")->required();
-  app.footer(kFooter);
+  addOutputOptions(app, options.outputs);
+  app.footer(std::string(kFooter) + outputOptionsHelp());
   // "/data/run.out" is a file, not an option, on every system.
   app.allow_windows_style_options(false);
   try {

@@ -1,10 +1,12 @@
-// minihost's command line: minihost [--addon LIB] [--json] [--replay] FILE...
+// minihost's command line: minihost [--addon LIB] [--json] [--replay] [outputs] FILE...
 #ifndef CVL_MINIHOST_COMMAND_LINE_H
 #define CVL_MINIHOST_COMMAND_LINE_H
 
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "minihost/output_options.h"
 
 namespace minihost {
 
@@ -16,6 +18,7 @@ struct Options {
   bool json = false;
   bool replay = false;
   std::vector<std::string> files;  // in the order given, at least one
+  OutputOptions outputs;
 };
 
 // Reads the command line into options. Nothing when the program is to go on; otherwise the

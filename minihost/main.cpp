@@ -14,6 +14,7 @@
 #include "minihost/dataset_snapshot.h"
 #include "minihost/json_report.h"
 #include "minihost/loader_choice.h"
+#include "minihost/outputs.h"
 #include "minihost/summary.h"
 #include "qvsdkbase/host_control.h"
 
@@ -143,6 +144,11 @@ int run(const minihost::Options& options) {
   warnAboutHostState();
   if (!replayVerdict.empty()) return fail(kLoadFailed, "replay: " + replayVerdict);
   if (!loaded) return fail(kLoadFailed, "the load failed");
+  if (options.outputs.any() &&
+      !minihost::writeOutputs(options.outputs, qvsdkbase::dataSet(),
+                              options.json ? std::cerr : std::cout, std::cerr)) {
+    return kUsageError;
+  }
   return kLoaded;
 }
 

@@ -5,6 +5,10 @@
 #
 # --windows: also MinGW-w64 and Wine, and then the cross-built libraries of the Windows build
 # (scripts/windows-deps.sh, into a cache folder outside the source tree, reused when present).
+#
+# minihost's outputs: gnuplot-nox draws its plots (with the DejaVu fonts), libxlsxwriter-dev
+# writes its workbooks; the tests decode plots with libpng and read workbooks back with
+# python3-openpyxl.
 set -euo pipefail
 windows=false
 if [ "${1:-}" = "--windows" ]; then
@@ -13,7 +17,7 @@ if [ "${1:-}" = "--windows" ]; then
 fi
 packages=(g++ cmake make git libboost-filesystem-dev libgtest-dev libgmock-dev
           nlohmann-json3-dev libcli11-dev libfast-float-dev binutils clang libclang-rt-14-dev llvm-14
-          python3 "$@")
+          gnuplot-nox fonts-dejavu-core libxlsxwriter-dev libpng-dev python3 python3-openpyxl "$@")
 if $windows; then
   packages+=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 googletest
              xz-utils)

@@ -1,0 +1,20 @@
+// Finding a dataset variable by the name a user types on the command line.
+#ifndef CVL_MINIHOST_VARIABLE_LOOKUP_H
+#define CVL_MINIHOST_VARIABLE_LOOKUP_H
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace minihost {
+
+// The index of the variable that name names: its full name ("Pressure (MPa)"), or else its
+// name without the unit ("Pressure") when exactly one variable has that. Nothing, with a
+// message that lists the candidates, when none or several match.
+std::optional<size_t> findVariable(const std::vector<std::string>& variables, std::string_view name,
+                                   std::string& error);
+
+}  // namespace minihost
+
+#endif  // CVL_MINIHOST_VARIABLE_LOOKUP_H

@@ -1,0 +1,164 @@
+// --plot end to end: minihost run as a process; the pictures decoded and looked at.
+#include <png.h>
+
+#include <cmath>
+#include <cstdio>
+#include <optional>
+
+#include <gmock/gmock.h>
+
+#include "tests/minihost/output_test_support.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Picture {
+  int width = 0;
+  int height = 0;
+  std::vector<unsigned char> rgb;  // row by row from the top
+
+  const unsigned char* at(int x, int y) const {
+    return &rgb[(static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 3];
+  }
+  // The frame's lines and the axes' text: dark grey.
+  bool dark(int x, int y) const {
+    const unsigned char* p = at(x, y);
+    return p[0] < 0x70 && p[1] < 0x70 && p[2] < 0x70 && std::abs(p[0] - p[2]) < 16;
+  }
+  // The first zone's line: clearly blue (#1f77b4 and its antialiased edges).
+  bool trace(int x, int y) const {
+    const unsigned char* p = at(x, y);
+    return p[2] > p[0] + 60 && p[2] > p[1] + 25;
+  }
+};
+
+std::optional<Picture> readPng(const fs::path& path) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_file(&image, path.c_str())) return std::nullopt;
+  image.format = PNG_FORMAT_RGB;
+  Picture picture{static_cast<int>(image.width), static_cast<int>(image.height), {}};
+  picture.rgb.resize(PNG_IMAGE_SIZE(image));
+  if (!png_image_finish_read(&image, nullptr, picture.rgb.data(), 0, nullptr)) return std::nullopt;
+  return picture;
+}
+
+// The plot area of a one-panel picture, found from its frame: the left axis is the longest
+// vertical dark line, the bottom axis the longest horizontal one.
+struct Frame {
+  int left = 0, top = 0, right = 0, bottom = 0;
+};
+
+Frame findFrame(const Picture& picture) {
+  Frame frame;
+  int longest = 0;
+  for (int x = 0; x < picture.width; ++x) {
+    for (int y = 0, run = 0; y < picture.height; ++y) {
+      run = picture.dark(x, y) ? run + 1 : 0;
+      if (run > longest) frame = {x, y - run + 1, 0, y}, longest = run;
+    }
+  }
+  longest = 0;
+  for (int y = 0; y < picture.height; ++y) {
+    for (int x = 0, run = 0; x < picture.width; ++x) {
+      run = picture.dark(x, y) ? run + 1 : 0;
+      if (run > longest) frame.right = x, frame.bottom = y, longest = run;
+    }
+  }
+  return frame;
+}
+
+// A trace of rows points: a slow wave of amplitude 1, with a spike of 5 at row spike alone.
+std::string spikeFile(int rows, int spike) {
+  std::string text = "# CONVERGE test\n# column 1 2\n#  Crank  Pressure\n#  (DEG)  (MPa)\n#\n";
+  char line[64];
+  for (int i = 0; i < rows; ++i) {
+    const double y = i == spike ? 5.0 : std::sin(6.0 * M_PI * i / rows);
+    text.append(
+        line, static_cast<size_t>(std::snprintf(line, sizeof line, "  %.6f  %.9e\n", 0.5 * i, y)));
+  }
+  return text;
+}
+
+TEST(MinihostPlot, ThePeakIsDrawnWhereTheMaximumIs) {
+  const struct {
+    int rows;
+    int spike;
+    const char* size;
+  } cases[] = {
+      {60, 22, "640x400"},
+      {400000, 148321, "800x500"},  // thinned to a few points per pixel column
+      {400000, 4001, "800x500"},    // a few pixels from the left edge
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.rows) + " rows, spike at row " + std::to_string(c.spike));
+    cvltest::TempDir dir;
+    dir.write("spike.out", spikeFile(c.rows, c.spike));
+    const cvltest::MinihostRun run = cvltest::runMinihost(
+        dir.path(), std::string("--plot p.png --size ") + c.size + " spike.out");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_THAT(run.out,
+                testing::HasSubstr(std::string("Plot: p.png (") + c.size + " pixels, 1 panel)"));
+    const std::optional<Picture> picture = readPng(dir.path() / "p.png");
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(std::to_string(picture->width) + "x" + std::to_string(picture->height), c.size);
+
+    const Frame frame = findFrame(*picture);
+    ASSERT_GT(frame.right - frame.left, picture->width / 2);
+    ASSERT_GT(frame.bottom - frame.top, picture->height / 2);
+    int traced = 0;
+    int topX = -1, topY = picture->height;
+    for (int y = frame.top; y < frame.bottom; ++y) {
+      for (int x = frame.left + 1; x <= frame.right; ++x) {
+        if (!picture->trace(x, y)) continue;
+        ++traced;
+        if (y < topY) topX = x, topY = y;
+      }
+    }
+    EXPECT_GT(traced, frame.right - frame.left) << "the line does not cross the plot";
+    const double where = static_cast<double>(c.spike) / (c.rows - 1);
+    EXPECT_NEAR(topX, frame.left + where * (frame.right - frame.left), 3.0);
+    EXPECT_LT(topY, frame.top + (frame.bottom - frame.top) / 10) << "the spike is cut short";
+  }
+}
+
+TEST(MinihostPlot, SvgVariablesAndRefusals) {
+  cvltest::TempDir dir;
+  dir.write("engine.out",
+            cvltest::readWholeFile(fs::path(CVL_PROJECT_DIR) / "examples/engine_cycle.out"));
+  const struct {
+    std::string args;
+    int status;
+    const char* message;  // on standard error, or for status 0 on standard output
+    const char* environment = "";
+  } cases[] = {
+      {"--plot p.svg --size 640x480", 0, "Plot: p.svg (640x480 pixels, 9 panels)"},
+      {"--plot p.svg --x Volume --y Pressure --y 'Mean_Temp (K)'", 0,
+       "Plot: p.svg (1000x682 pixels, 2 panels)"},
+      {"--plot p.svg --y Nope", 2,
+       "minihost: no variable \"Nope\"; the variables are \"Crank (DEG)\""},
+      {"--plot p.svg --x Crank --size 100x100", 2, "too small for 9 panels"},
+      {"--plot p.svg", 2, "minihost: cannot run gnuplot: No such file or directory",
+       "PATH=/nowhere"},
+      {"--plot p.pdf", 2, "minihost: --plot: the plot's file name must end in .png or .svg"},
+      {"--y Pressure", 2, "minihost: --y requires --plot"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args);
+    fs::remove(dir.path() / "p.svg");
+    const cvltest::MinihostRun run =
+        cvltest::runMinihost(dir.path(), c.args + " engine.out", c.environment);
+    EXPECT_EQ(run.status, c.status) << run.err;
+    EXPECT_THAT(c.status == 0 ? run.out : run.err, testing::HasSubstr(c.message));
+    // Only the picture asked for is left, and only when it was drawn.
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), c.status == 0 ? 2 : 1);
+    if (c.status != 0) continue;
+    const std::string svg = cvltest::readWholeFile(dir.path() / "p.svg");
+    EXPECT_THAT(svg, testing::ContainsRegex("<svg[^>]* width=\"[0-9]+\" height=\"[0-9]+\""));
+    EXPECT_THAT(svg, testing::HasSubstr("<path"));
+  }
+}
+
+}  // namespace
