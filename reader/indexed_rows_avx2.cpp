@@ -40,8 +40,11 @@ struct ShapeTables {
   uint64_t wanted[kKeys];
   // For the power index of a value: the factor (with the value's sign) and the divisor that give
   // mantissa x 10^(exponent - 10) with one rounding; the divisor is -1 beyond the exact range.
-  double factor[kPowerIndices];
-  double divisor[kPowerIndices];
+  struct Power {
+    double factor;
+    double divisor;
+  };
+  alignas(16) Power power[kPowerIndices];
   unsigned char isSign[256];
 };
 
@@ -73,14 +76,12 @@ constexpr ShapeTables makeShapeTables() {
     const int exponent = ((index / 100) % 2 == 1 ? -written : written) - 10;
     const double sign = index >= 200 ? -1.0 : 1.0;
     if (exponent < -22 || exponent > 22) {
-      t.factor[index] = sign;
-      t.divisor[index] = -1.0;
+      t.power[index] = {sign, -1.0};
       continue;
     }
     double power = 1.0;  // exact: every power of ten up to 10^22 is a double
     for (int i = 0; i < (exponent < 0 ? -exponent : exponent); ++i) power *= 10.0;
-    t.factor[index] = sign * (exponent >= 0 ? power : 1.0);
-    t.divisor[index] = exponent < 0 ? power : 1.0;
+    t.power[index] = {sign * (exponent >= 0 ? power : 1.0), exponent < 0 ? power : 1.0};
   }
   t.isSign[static_cast<unsigned char>('+')] = 1;
   t.isSign[static_cast<unsigned char>('-')] = 1;
@@ -183,11 +184,14 @@ struct FourValues {
   const __m256d mantissa = _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(group0, _mm256_set1_pd(1e8)),
                                                        _mm256_mul_pd(group1, _mm256_set1_pd(1e4))),
                                          group2);
-  const __m256d all = _mm256_castsi256_pd(_mm256_set1_epi64x(-1));
-  const __m256d factor =
-      _mm256_mask_i32gather_pd(_mm256_setzero_pd(), kShape.factor, powerIndex, all, 8);
-  const __m256d divisor =
-      _mm256_mask_i32gather_pd(_mm256_setzero_pd(), kShape.divisor, powerIndex, all, 8);
+  // Each token's factor and divisor, one 16-byte load each (cheaper than two gathers).
+  const auto power = [&](int lane) {
+    return reinterpret_cast<const double*>(&kShape.power[_mm_extract_epi32(powerIndex, lane)]);
+  };
+  const __m256d powers02 = _mm256_loadu2_m128d(power(2), power(0));
+  const __m256d powers13 = _mm256_loadu2_m128d(power(3), power(1));
+  const __m256d factor = _mm256_unpacklo_pd(powers02, powers13);
+  const __m256d divisor = _mm256_unpackhi_pd(powers02, powers13);
   // One of the two operations is exact (by or through 1), so the value is rounded once.
   const __m256d values = _mm256_div_pd(_mm256_mul_pd(mantissa, factor), divisor);
   const int far = _mm256_movemask_pd(divisor);
@@ -325,37 +329,103 @@ void scan(const char* lines, size_t size, Index& index) {
 
 // ---- Pass 2: four rows at a time.
 
-// Reads the four rows whose boundaries start at row0 to row3 (each with two per column) into
-// element row to row + 3 of every column's array. The values are gathered in `values` (32 bytes
-// per column) and stored only when every token has read, so that a faulty group leaves the
-// arrays as they were and its rows can be read again one by one. False at the first token that
-// does not read.
-bool readFourRows(const char* lines, const uint32_t* row0, const uint32_t* row1,
-                  const uint32_t* row2, const uint32_t* row3, int64_t row,
-                  const ColumnTarget* first, const ColumnTarget* last, unsigned char* values) {
-  unsigned char* slot = values;
-  for (const ColumnTarget* column = first; column != last;
-       ++column, row0 += 2, row1 += 2, row2 += 2, row3 += 2, slot += 32) {
-    if (!column->isInteger) {
-      const FourValues four = convertFour(lines, row0, row1, row2, row3);
-      if (four.ok) [[likely]] {
-        _mm256_store_pd(reinterpret_cast<double*>(slot), four.values);
-      } else if (!readOthers(lines, row0, row1, row2, row3, four.values, four.mantissa,
-                             four.powerIndex, four.missingA, four.missingB, four.far,
-                             reinterpret_cast<double*>(slot))) {
-        return false;
+// The low 32 bits of the integer token (a boundary pair) of at most 8 digits after an optional
+// sign, read from the 8 bytes before its end; false for any other token.
+[[gnu::always_inline]] inline bool shortInteger(const char* data, const uint32_t* token,
+                                                int32_t& value) {
+  const char lead = data[token[0]];
+  const uint32_t hasSign = kShape.isSign[static_cast<unsigned char>(lead)];
+  const uint32_t digits = token[1] - token[0] - hasSign;
+  if (digits - 1 > 7) return false;
+  uint64_t text;
+  std::memcpy(&text, data + token[1] - 8, 8);
+  // The digits are the top bytes (the last one lowest in value); the bytes below read as '0'.
+  const uint64_t kept = ~uint64_t{0} << (64 - 8 * digits);
+  const uint64_t zeros = 0x3030303030303030;
+  text = (text & kept) | (zeros & ~kept);
+  if ((((text - zeros) | (text + 0x4646464646464646)) & 0x8080808080808080) != 0) return false;
+  uint64_t v = text - zeros;
+  v = (v * 10 + (v >> 8)) & 0x00FF00FF00FF00FF;
+  v = (v * 100 + (v >> 16)) & 0x0000FFFF0000FFFF;
+  v = (v * 10000 + (v >> 32)) & 0xFFFFFFFF;
+  value = static_cast<int32_t>(lead == '-' ? 0 - v : v);
+  return true;
+}
+
+// The four rows of a group: where each one's boundaries start (two per column).
+struct FourRows {
+  const uint32_t* row0;
+  const uint32_t* row1;
+  const uint32_t* row2;
+  const uint32_t* row3;
+};
+
+// Converts the columns from `column` on into their slots of `values` (32 bytes each) while they
+// take the common path, and returns the first column that does not (last when none). Makes no
+// call, so that the constants stay in registers.
+[[gnu::always_inline]] inline size_t convertColumns(const char* lines, const FourRows& rows,
+                                                    size_t column, size_t count,
+                                                    const ColumnTarget* columns,
+                                                    unsigned char* values) {
+  for (; column < count; ++column) {
+    const size_t at = 2 * column;
+    unsigned char* const slot = values + 32 * column;
+    if (!columns[column].isInteger) {
+      const FourValues four =
+          convertFour(lines, rows.row0 + at, rows.row1 + at, rows.row2 + at, rows.row3 + at);
+      if (!four.ok) [[unlikely]] {
+        break;
       }
+      _mm256_store_pd(reinterpret_cast<double*>(slot), four.values);
     } else {
       int32_t* const integers = reinterpret_cast<int32_t*>(slot);
-      if (!readIntegerToken(lines + row0[0], lines + row0[1], integers[0]) ||
-          !readIntegerToken(lines + row1[0], lines + row1[1], integers[1]) ||
-          !readIntegerToken(lines + row2[0], lines + row2[1], integers[2]) ||
-          !readIntegerToken(lines + row3[0], lines + row3[1], integers[3])) {
-        return false;
+      if (!(shortInteger(lines, rows.row0 + at, integers[0]) &
+            shortInteger(lines, rows.row1 + at, integers[1]) &
+            shortInteger(lines, rows.row2 + at, integers[2]) &
+            shortInteger(lines, rows.row3 + at, integers[3]))) [[unlikely]] {
+        break;
       }
     }
   }
-  slot = values;
+  return column;
+}
+
+// Converts one column of the four rows that convertColumns left, in the full grammar. False
+// when one of its tokens is no number.
+[[gnu::noinline]] bool convertOtherColumn(const char* lines, const FourRows& rows, size_t column,
+                                          const ColumnTarget& target, unsigned char* slot) {
+  const size_t at = 2 * column;
+  const uint32_t* const t0 = rows.row0 + at;
+  const uint32_t* const t1 = rows.row1 + at;
+  const uint32_t* const t2 = rows.row2 + at;
+  const uint32_t* const t3 = rows.row3 + at;
+  if (target.isInteger) {
+    int32_t* const integers = reinterpret_cast<int32_t*>(slot);
+    return readIntegerToken(lines + t0[0], lines + t0[1], integers[0]) &&
+           readIntegerToken(lines + t1[0], lines + t1[1], integers[1]) &&
+           readIntegerToken(lines + t2[0], lines + t2[1], integers[2]) &&
+           readIntegerToken(lines + t3[0], lines + t3[1], integers[3]);
+  }
+  const FourValues four = convertFour(lines, t0, t1, t2, t3);
+  return readOthers(lines, t0, t1, t2, t3, four.values, four.mantissa, four.powerIndex,
+                    four.missingA, four.missingB, four.far, reinterpret_cast<double*>(slot));
+}
+
+// Reads the four rows into element row to row + 3 of every column's array. The values are
+// gathered in `values` (32 bytes per column) and stored only when every token has read, so that
+// a faulty group leaves the arrays as they were and its rows can be read again one by one. False
+// when a token does not read.
+bool readFourRows(const char* lines, const FourRows& rows, int64_t row, const ColumnTarget* first,
+                  const ColumnTarget* last, unsigned char* values) {
+  const auto count = static_cast<size_t>(last - first);
+  for (size_t column = 0;; ++column) {
+    column = convertColumns(lines, rows, column, count, first, values);
+    if (column == count) break;
+    if (!convertOtherColumn(lines, rows, column, first[column], values + 32 * column)) {
+      return false;
+    }
+  }
+  const unsigned char* slot = values;
   for (const ColumnTarget* column = first; column != last; ++column, slot += 32) {
     if (!column->isInteger) {
       _mm256_storeu_pd(static_cast<double*>(column->values) + row,
@@ -396,9 +466,9 @@ const char* readIndexedRows(const char* lines, size_t size, RowCursor& cursor,
         const uint32_t start = index.rowStart;
         if (row[0].bound - start == rowBounds && row[1].bound - row[0].bound == rowBounds &&
             row[2].bound - row[1].bound == rowBounds && row[3].bound - row[2].bound == rowBounds) {
-          if (readFourRows(lines, index.boundAt(start), index.boundAt(row[0].bound),
-                           index.boundAt(row[1].bound), index.boundAt(row[2].bound), cursor.row,
-                           first, last, memory.groupValues())) [[likely]] {
+          const FourRows rows{index.boundAt(start), index.boundAt(row[0].bound),
+                              index.boundAt(row[1].bound), index.boundAt(row[2].bound)};
+          if (readFourRows(lines, rows, cursor.row, first, last, memory.groupValues())) [[likely]] {
             cursor.row += 4;
             cursor.from = row[3].next;
           } else if (const char* message = walkRows(lines, size, cursor, 4, first, last)) {
