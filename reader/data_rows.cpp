@@ -5,6 +5,7 @@
 // row elsewhere and for the rows that the indexed reader leaves to it.
 #include "reader/data_rows.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -29,6 +30,8 @@ constexpr const char* kMissingInteger = "Invalid or missing integer value";
 constexpr const char* kTooManyValues = "Too many values";
 constexpr std::string_view kFileChanged = "File changed or could not be read while loading";
 constexpr const char* kNoValueArray = "Unable to access the values of the dataset";
+
+std::atomic<bool> indexedRowsPreferred{true};
 
 // Fills targets with one entry per read column, in column order. False when the record does not
 // describe a column completely or the host gives no array for one; nothing is reported here.
@@ -141,6 +144,10 @@ RowIndexMemory::RowIndexMemory(size_t numColumns)
       groupValues_(groupStorage_.get() +
                    (32 - reinterpret_cast<uintptr_t>(groupStorage_.get()) % 32)) {}
 
+void preferIndexedRows(bool prefer) {
+  indexedRowsPreferred.store(prefer, std::memory_order_relaxed);
+}
+
 bool readDataRows(AsciiFile& file, const OutFileInfo& info, QvZoneNum firstZone) {
   std::vector<ColumnTarget> targets;
   if (!lookUpColumnTargets(info, firstZone, targets)) {
@@ -149,7 +156,7 @@ bool readDataRows(AsciiFile& file, const OutFileInfo& info, QvZoneNum firstZone)
   }
   const ColumnTarget* const first = targets.data();
   const ColumnTarget* const last = first + targets.size();
-  const bool indexed = processorHasAvx2();
+  const bool indexed = indexedRowsPreferred.load(std::memory_order_relaxed) && processorHasAvx2();
   std::unique_ptr<RowIndexMemory> memory;
   if (indexed) memory = std::make_unique<RowIndexMemory>(targets.size());
 

@@ -62,7 +62,8 @@ constexpr ShapeTables makeShapeTables() {
     const int lead = 10 - n;
     t.gather[key][1] = static_cast<unsigned char>(lead);
     for (int i = 0; i < n; ++i) t.gather[key][2 + i] = static_cast<unsigned char>(12 - n + i);
-    if (lead > 0) t.gather[key][12] = static_cast<unsigned char>(lead - 1);  // the value's sign
+    // The value's sign: the token's first byte, when it has one (never a byte before the token).
+    if (hasSign == 1) t.gather[key][12] = static_cast<unsigned char>(lead - 1);
     t.gather[key][13] = 13;
     t.gather[key][14] = 14;
     t.gather[key][15] = 15;
@@ -235,11 +236,11 @@ struct FourValues {
 // ---- Pass 1: the index.
 
 // Bit i set when byte i of the 64 from p is white space (space, tab, LF, VT, FF, CR), and when it
-// is '\n'; the NUL bytes are added to nul.
+// is '\n'. (A NUL byte, which ends a line's text, is taken as a token byte here: it leaves its
+// row irregular or a token out of shape, and such rows are walked.)
 struct StepMasks {
   uint64_t whiteSpace;
   uint64_t newlines;
-  uint64_t nul;
 };
 
 [[gnu::always_inline]] inline StepMasks stepMasks(const char* p) {
@@ -256,8 +257,7 @@ struct StepMasks {
         _mm256_movemask_epi8(_mm256_cmpeq_epi8(bytes, _mm256_set1_epi8(c))));
   };
   return {whiteSpace(low) | uint64_t{whiteSpace(high)} << 32,
-          equal(low, '\n') | uint64_t{equal(high, '\n')} << 32,
-          equal(low, '\0') | uint64_t{equal(high, '\0')} << 32};
+          equal(low, '\n') | uint64_t{equal(high, '\n')} << 32};
 }
 
 // Writes base + the place of every set bit of bits, in order, at out; returns the end. Writes up
@@ -286,13 +286,17 @@ struct Index {
   uint32_t rowStart;    // number of the first boundary of the next row to read
   size_t scanned;       // the offset of the next step to scan
   uint64_t carry;       // 1 when the last byte scanned belongs to a token
-  bool nul;             // a NUL byte was scanned
 
   uint32_t boundCount() const { return firstBound + static_cast<uint32_t>(nextBound - bounds); }
   const uint32_t* boundAt(uint32_t number) const { return bounds + (number - firstBound); }
 };
 
-// Scans steps of the block until it ends, the index is nearly full or a NUL byte is found.
+// An index that holds nothing and scans from the offset from.
+Index emptyIndex(const RowIndexMemory& memory, size_t from) {
+  return {memory.bounds(), memory.rowEnds(), memory.bounds(), memory.rowEnds(), 0, 0, from, 0};
+}
+
+// Scans steps of the block until it ends or the index is nearly full.
 void scan(const char* lines, size_t size, Index& index) {
   const uint32_t* const boundLimit = index.bounds + RowIndexMemory::kBoundCapacity - 64;
   const RowEnd* const rowLimit = index.rowEnds + RowIndexMemory::kRowCapacity - 64;
@@ -304,11 +308,6 @@ void scan(const char* lines, size_t size, Index& index) {
       const uint64_t outside = ~uint64_t{0} << (size - at);
       masks.whiteSpace |= outside;
       masks.newlines &= ~outside;
-      masks.nul &= ~outside;
-    }
-    if (masks.nul != 0) {
-      index.nul = true;
-      return;
     }
     const uint64_t tokenBytes = ~masks.whiteSpace;
     const uint64_t boundaries = tokenBytes ^ (tokenBytes << 1 | index.carry);
@@ -445,18 +444,10 @@ const char* readIndexedRows(const char* lines, size_t size, RowCursor& cursor,
   // Offsets are 32-bit.
   if (size > UINT32_MAX - 128) return walkRows(lines, size, cursor, INT64_MAX, first, last);
   const auto rowBounds = static_cast<uint32_t>(2 * (last - first));
-  Index index{memory.bounds(),
-              memory.rowEnds(),
-              memory.bounds(),
-              memory.rowEnds(),
-              0,
-              0,
-              cursor.from,
-              0,
-              false};
+  Index index = emptyIndex(memory, cursor.from);
   for (;;) {
     scan(lines, size, index);
-    const bool blockScanned = index.scanned >= size && !index.nul;
+    const bool blockScanned = index.scanned >= size;
     // The rows whose line end the index holds: four at a time where they have the same number of
     // tokens as the first row, else one by one.
     const RowEnd* row = index.rowEnds;
@@ -487,23 +478,11 @@ const char* readIndexedRows(const char* lines, size_t size, RowCursor& cursor,
       ++row;
     }
     if (cursor.row >= cursor.rowLimit || blockScanned) return nullptr;
-    if (index.nul) {
-      // The line file ends a line's text at a NUL byte: the rest of the block is walked.
-      return walkRows(lines, size, cursor, INT64_MAX, first, last);
-    }
     if (row == index.rowEnds && index.nextRowEnd == index.rowEnds) {
       // One row fills the index: it is walked, and the scan starts again after it.
       if (const char* message = walkRows(lines, size, cursor, 1, first, last)) return message;
       if (cursor.from >= size) return nullptr;
-      index = Index{memory.bounds(),
-                    memory.rowEnds(),
-                    memory.bounds(),
-                    memory.rowEnds(),
-                    0,
-                    0,
-                    cursor.from,
-                    0,
-                    false};
+      index = emptyIndex(memory, cursor.from);
       continue;
     }
     // Keep the rows not yet read, and the row under way, at the front of the index.
