@@ -186,11 +186,11 @@ struct FourValues {
                                                        _mm256_mul_pd(group1, _mm256_set1_pd(1e4))),
                                          group2);
   // Each token's factor and divisor, one 16-byte load each (cheaper than two gathers).
-  const auto power = [&](int lane) {
-    return reinterpret_cast<const double*>(&kShape.power[_mm_extract_epi32(powerIndex, lane)]);
-  };
-  const __m256d powers02 = _mm256_loadu2_m128d(power(2), power(0));
-  const __m256d powers13 = _mm256_loadu2_m128d(power(3), power(1));
+  const auto* const powers = reinterpret_cast<const double*>(kShape.power);
+  const __m256d powers02 = _mm256_loadu2_m128d(powers + 2 * _mm_extract_epi32(powerIndex, 2),
+                                               powers + 2 * _mm_cvtsi128_si32(powerIndex));
+  const __m256d powers13 = _mm256_loadu2_m128d(powers + 2 * _mm_extract_epi32(powerIndex, 3),
+                                               powers + 2 * _mm_extract_epi32(powerIndex, 1));
   const __m256d factor = _mm256_unpacklo_pd(powers02, powers13);
   const __m256d divisor = _mm256_unpackhi_pd(powers02, powers13);
   // One of the two operations is exact (by or through 1), so the value is rounded once.
@@ -329,26 +329,27 @@ void scan(const char* lines, size_t size, Index& index) {
 // ---- Pass 2: four rows at a time.
 
 // The low 32 bits of the integer token (a boundary pair) of at most 8 digits after an optional
-// sign, read from the 8 bytes before its end; false for any other token.
-[[gnu::always_inline]] inline bool shortInteger(const char* data, const uint32_t* token,
-                                                int32_t& value) {
+// sign, read from the 8 bytes before its end; returns 1 then, 0 for any other token (a number, so
+// that the results of several tokens combine without a branch).
+[[gnu::always_inline]] inline unsigned shortInteger(const char* data, const uint32_t* token,
+                                                    int32_t& value) {
   const char lead = data[token[0]];
   const uint32_t hasSign = kShape.isSign[static_cast<unsigned char>(lead)];
   const uint32_t digits = token[1] - token[0] - hasSign;
-  if (digits - 1 > 7) return false;
+  if (digits - 1 > 7) return 0;
   uint64_t text;
   std::memcpy(&text, data + token[1] - 8, 8);
   // The digits are the top bytes (the last one lowest in value); the bytes below read as '0'.
   const uint64_t kept = ~uint64_t{0} << (64 - 8 * digits);
   const uint64_t zeros = 0x3030303030303030;
   text = (text & kept) | (zeros & ~kept);
-  if ((((text - zeros) | (text + 0x4646464646464646)) & 0x8080808080808080) != 0) return false;
+  if ((((text - zeros) | (text + 0x4646464646464646)) & 0x8080808080808080) != 0) return 0;
   uint64_t v = text - zeros;
   v = (v * 10 + (v >> 8)) & 0x00FF00FF00FF00FF;
   v = (v * 100 + (v >> 16)) & 0x0000FFFF0000FFFF;
   v = (v * 10000 + (v >> 32)) & 0xFFFFFFFF;
   value = static_cast<int32_t>(lead == '-' ? 0 - v : v);
-  return true;
+  return 1;
 }
 
 // The four rows of a group: where each one's boundaries start (two per column).
@@ -378,10 +379,10 @@ struct FourRows {
       _mm256_store_pd(reinterpret_cast<double*>(slot), four.values);
     } else {
       int32_t* const integers = reinterpret_cast<int32_t*>(slot);
-      if (!(shortInteger(lines, rows.row0 + at, integers[0]) &
-            shortInteger(lines, rows.row1 + at, integers[1]) &
-            shortInteger(lines, rows.row2 + at, integers[2]) &
-            shortInteger(lines, rows.row3 + at, integers[3]))) [[unlikely]] {
+      if ((shortInteger(lines, rows.row0 + at, integers[0]) &
+           shortInteger(lines, rows.row1 + at, integers[1]) &
+           shortInteger(lines, rows.row2 + at, integers[2]) &
+           shortInteger(lines, rows.row3 + at, integers[3])) == 0) [[unlikely]] {
         break;
       }
     }
