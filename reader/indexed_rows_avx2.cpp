@@ -210,11 +210,12 @@ struct FourValues {
                                   const uint32_t* t2, const uint32_t* t3, __m256d values,
                                   __m256d mantissas, __m128i powerIndices, uint64_t missingA,
                                   uint64_t missingB, int far, double* slot) {
-  alignas(32) double mantissa[4];
-  alignas(16) int32_t powerIndex[4];
-  _mm256_store_pd(slot, values);
-  _mm256_store_pd(mantissa, mantissas);
-  _mm_store_si128(reinterpret_cast<__m128i*>(powerIndex), powerIndices);
+  // Unaligned moves: not every compiler aligns the stack to 32 bytes.
+  double mantissa[4];
+  int32_t powerIndex[4];
+  _mm256_storeu_pd(slot, values);
+  _mm256_storeu_pd(mantissa, mantissas);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(powerIndex), powerIndices);
   const uint32_t* const tokens[4] = {t0, t1, t2, t3};
   const uint64_t missing[4] = {missingA & 0x0000FFFF0000FFFF, missingB & 0x0000FFFF0000FFFF,
                                missingA & 0xFFFF0000FFFF0000, missingB & 0xFFFF0000FFFF0000};
@@ -376,7 +377,7 @@ struct FourRows {
       if (!four.ok) [[unlikely]] {
         break;
       }
-      _mm256_store_pd(reinterpret_cast<double*>(slot), four.values);
+      _mm256_storeu_pd(reinterpret_cast<double*>(slot), four.values);
     } else {
       int32_t* const integers = reinterpret_cast<int32_t*>(slot);
       if ((shortInteger(lines, rows.row0 + at, integers[0]) &
@@ -429,7 +430,7 @@ bool readFourRows(const char* lines, const FourRows& rows, int64_t row, const Co
   for (const ColumnTarget* column = first; column != last; ++column, slot += 32) {
     if (!column->isInteger) {
       _mm256_storeu_pd(static_cast<double*>(column->values) + row,
-                       _mm256_load_pd(reinterpret_cast<const double*>(slot)));
+                       _mm256_loadu_pd(reinterpret_cast<const double*>(slot)));
     } else {
       std::memcpy(static_cast<int32_t*>(column->values) + row, slot, 4 * sizeof(int32_t));
     }
