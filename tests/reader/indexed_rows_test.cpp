@@ -121,8 +121,8 @@ std::string makeFile(const Layout& layout, uint32_t seed) {
   return text;
 }
 
-// Files of every width (from one column to rows that overflow the index), with and without
-// faults, read both ways.
+// The real files, and generated files of every width (from one column to rows that overflow the
+// index), with and without faults, read both ways.
 TEST(IndexedRows, SameValuesAndMessagesAsTheWalk) {
   if (!cvl::processorHasAvx2()) GTEST_SKIP() << "the processor has no AVX2";
   const Layout layouts[] = {{1, 5000, 0, 5, 5, 0},        {3, 3000, 30, 10, 10, 0},
@@ -135,19 +135,27 @@ TEST(IndexedRows, SameValuesAndMessagesAsTheWalk) {
                             {2, 60000, 50, 1, 1, 0},      {1, 300000, 0, 100, 0, 0, false},
                             {20, 3000, 5, 3, 4, 5, true}, {300, 100, 1, 2, 4, 20, true}};
   const cvltest::TempDir dir;
+  std::vector<std::pair<std::string, std::string>> files;  // path and what it is
+  for (const char* const name : {"amr.out", "cell_count_regions.out", "mass_balance.out",
+                                 "mech_check.out", "source_energy.out"}) {
+    files.emplace_back((cvltest::testDataDir() / "realdata" / name).string(), name);
+  }
   uint32_t seed = 20261206;
   for (const Layout& layout : layouts) {
     for (int copy = 0; copy < 4; ++copy, ++seed) {
-      const std::string path = dir.write("f.out", makeFile(layout, seed));
-      const Loaded indexed = load(path, true);
-      const Loaded walked = load(path, false);
-      const std::string shown = "seed " + std::to_string(seed) + ", " +
-                                std::to_string(layout.columns) + " columns: " + walked.outcome;
-      ASSERT_EQ(indexed.outcome, walked.outcome) << shown;
-      ASSERT_EQ(indexed.bits.size(), walked.bits.size()) << shown;
-      for (size_t i = 0; i < walked.bits.size(); ++i) {
-        ASSERT_EQ(indexed.bits[i], walked.bits[i]) << shown << ", value " << i;
-      }
+      files.emplace_back(
+          dir.write(std::to_string(seed) + ".out", makeFile(layout, seed)),
+          "seed " + std::to_string(seed) + ", " + std::to_string(layout.columns) + " columns");
+    }
+  }
+  for (const auto& [path, what] : files) {
+    const Loaded indexed = load(path, true);
+    const Loaded walked = load(path, false);
+    const std::string shown = what + ": " + walked.outcome;
+    ASSERT_EQ(indexed.outcome, walked.outcome) << shown;
+    ASSERT_EQ(indexed.bits.size(), walked.bits.size()) << shown;
+    for (size_t i = 0; i < walked.bits.size(); ++i) {
+      ASSERT_EQ(indexed.bits[i], walked.bits[i]) << shown << ", value " << i;
     }
   }
 }
