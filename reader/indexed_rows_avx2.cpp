@@ -5,10 +5,10 @@
 // Pass 1 turns each 64-byte step of the block into bit masks of white space and line ends, and
 // writes the offsets of the token boundaries and the line ends into arrays. Pass 2 then reads
 // four rows at a time, column by column: the four tokens of a column are converted together (the
-// printf shape [sign]d.<1-9 digits>e<sign>dd checked and its digits summed with vector operations,
-// the powers of ten applied by one vector multiplication and division), and their values stored
-// with one write. The conversions of successive columns do not depend on each other, so that the
-// processor overlaps them.
+// printf shape [sign]d.<1 to 10 digits>e<sign>dd of at most 16 bytes checked and its digits
+// summed with vector operations, the powers of ten applied by one vector multiplication and
+// division), and their values stored with one write. The conversions of successive columns do not
+// depend on each other, so that the processor overlaps them.
 #include <immintrin.h>
 
 #include <cstring>
@@ -22,8 +22,8 @@ using RowEnd = RowIndexMemory::RowEnd;
 
 // ---- The printf shape of four tokens at once.
 //
-// A token's 16 bytes before its end are loaded into one 128-bit lane: lanes 15 - n - 5 the
-// leading digit, then the point, n digits of fraction at 12 - n to 11, 'e' or 'E' at 12, the
+// A token's 16 bytes before its end are loaded into one 128-bit lane: lane 10 - n the leading
+// digit, 11 - n the point, the n digits of the fraction at 12 - n to 11, 'e' or 'E' at 12, the
 // exponent's sign at 13 and its digits at 14 and 15; the mantissa's sign, if any, just before
 // the leading digit. The tables are indexed by a key of the token's length and whether it starts
 // with a sign: 2 x min(length, 17) + signed.
@@ -186,11 +186,13 @@ struct FourValues {
                                                        _mm256_mul_pd(group1, _mm256_set1_pd(1e4))),
                                          group2);
   // Each token's factor and divisor, one 16-byte load each (cheaper than two gathers).
-  const auto* const powers = reinterpret_cast<const double*>(kShape.power);
-  const __m256d powers02 = _mm256_loadu2_m128d(powers + 2 * _mm_extract_epi32(powerIndex, 2),
-                                               powers + 2 * _mm_cvtsi128_si32(powerIndex));
-  const __m256d powers13 = _mm256_loadu2_m128d(powers + 2 * _mm_extract_epi32(powerIndex, 3),
-                                               powers + 2 * _mm_extract_epi32(powerIndex, 1));
+  const auto power = [](int index) {
+    return reinterpret_cast<const double*>(&kShape.power[index]);  // its first member
+  };
+  const __m256d powers02 = _mm256_loadu2_m128d(power(_mm_extract_epi32(powerIndex, 2)),
+                                               power(_mm_cvtsi128_si32(powerIndex)));
+  const __m256d powers13 = _mm256_loadu2_m128d(power(_mm_extract_epi32(powerIndex, 3)),
+                                               power(_mm_extract_epi32(powerIndex, 1)));
   const __m256d factor = _mm256_unpacklo_pd(powers02, powers13);
   const __m256d divisor = _mm256_unpackhi_pd(powers02, powers13);
   // One of the two operations is exact (by or through 1), so the value is rounded once.
