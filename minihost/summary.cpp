@@ -49,13 +49,33 @@ std::pair<std::string, std::string> rangeText(const qvsdkbase::ValueArray& value
     return {std::to_string(low), std::to_string(high)};
   }
   const auto* data = static_cast<const double*>(values.data);
-  // Without a branch per value, so that the compiler can use vector minimum and maximum: a NaN
-  // fails both comparisons and leaves low and high as they were.
-  double low = std::numeric_limits<double>::infinity();
-  double high = -low;
-  for (int64_t i = 0; i < values.size; ++i) {
-    low = data[i] < low ? data[i] : low;
-    high = data[i] > high ? data[i] : high;
+  // Without a branch per value, and in four independent chains, so that the comparisons of
+  // successive values overlap (and the compiler may use vector minimum and maximum): a NaN fails
+  // both comparisons and leaves low and high as they were.
+  constexpr int kChains = 4;
+  double lows[kChains];
+  double highs[kChains];
+  for (int k = 0; k < kChains; ++k) {
+    lows[k] = std::numeric_limits<double>::infinity();
+    highs[k] = -lows[k];
+  }
+  int64_t i = 0;
+  for (; i + kChains <= values.size; i += kChains) {
+    for (int k = 0; k < kChains; ++k) {
+      const double value = data[i + k];
+      lows[k] = value < lows[k] ? value : lows[k];
+      highs[k] = value > highs[k] ? value : highs[k];
+    }
+  }
+  for (; i < values.size; ++i) {
+    lows[0] = data[i] < lows[0] ? data[i] : lows[0];
+    highs[0] = data[i] > highs[0] ? data[i] : highs[0];
+  }
+  double low = lows[0];
+  double high = highs[0];
+  for (int k = 1; k < kChains; ++k) {
+    low = lows[k] < low ? lows[k] : low;
+    high = highs[k] > high ? highs[k] : high;
   }
   // Nothing passed the comparisons: every value is NaN (or there is none).
   if (low > high) return {"-", "-"};

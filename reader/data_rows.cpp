@@ -1,14 +1,20 @@
 // The data row reader: the hot path of every load. Each value array is looked up once per
 // column; the rows are then split and scanned in place, a window of whole lines at a time, and
-// every value goes straight into the host's memory.
+// every value goes straight into the host's memory. Where the processor has AVX2 the rows go
+// through the indexed reader (indexed_rows.h); this file walks them one token at a time, for every
+// row elsewhere and for the rows that the indexed reader leaves to it.
 #include "reader/data_rows.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string_view>
 #include <vector>
 
 #include "host/qorutil_api.h"
+#include "reader/cpu_features.h"
+#include "reader/indexed_rows.h"
 #include "reader/line_block_tokens.h"
 #include "reader/padded_number.h"
 
@@ -25,12 +31,7 @@ constexpr const char* kTooManyValues = "Too many values";
 constexpr std::string_view kFileChanged = "File changed or could not be read while loading";
 constexpr const char* kNoValueArray = "Unable to access the values of the dataset";
 
-// Where the values of one column go: element r of the array receives row r. The array belongs
-// to the host and holds doubles, or 32-bit integers when isInteger is set.
-struct ColumnTarget {
-  void* values;
-  bool isInteger;
-};
+std::atomic<bool> indexedRowsPreferred{true};
 
 // Fills targets with one entry per read column, in column order. False when the record does not
 // describe a column completely or the host gives no array for one; nothing is reported here.
@@ -99,6 +100,54 @@ CVL_ALWAYS_INLINE const char* readRow(qorvian::LineBlockTokens& tokens, const Co
 
 }  // namespace
 
+const char* walkRows(const char* lines, size_t size, RowCursor& cursor, int64_t maxRows,
+                     const ColumnTarget* first, const ColumnTarget* last) {
+  qorvian::LineBlockTokens tokens({lines + cursor.from, size - cursor.from});
+  const char* message = nullptr;
+  for (int64_t walked = 0; walked < maxRows && cursor.row < cursor.rowLimit && !tokens.atEnd();
+       ++walked) {
+    message = readRow(tokens, first, last, cursor.row);
+    ++cursor.row;
+    if (message != nullptr) {
+      // The faulty row counts as read, so that the message names it.
+      tokens.nextLine();
+      break;
+    }
+  }
+  cursor.from = static_cast<size_t>(tokens.cursor() - lines);
+  return message;
+}
+
+bool readDoubleToken(const char* begin, const char* end, double& value) {
+  const Parsed<double> parsed = paddednumber::readDouble(begin, end);
+  value = parsed.value;
+  return parsed.ok;
+}
+
+bool exactPowerProduct(uint64_t mantissa, int exponent, bool negative, double& value) {
+  const Parsed<double> parsed = paddednumber::exactProduct(mantissa, exponent, negative);
+  value = parsed.value;
+  return parsed.ok;
+}
+
+bool readIntegerToken(const char* begin, const char* end, int32_t& value) {
+  const Parsed<int64_t> parsed = paddednumber::readInt64(begin, end);
+  // Only the low 32 bits are kept; a value out of range is not refused.
+  value = static_cast<int32_t>(parsed.value);
+  return parsed.ok;
+}
+
+RowIndexMemory::RowIndexMemory(size_t numColumns)
+    : bounds_(std::make_unique_for_overwrite<uint32_t[]>(kBoundCapacity + kSlack)),
+      rowEnds_(std::make_unique_for_overwrite<RowEnd[]>(kRowCapacity + kSlack)),
+      groupStorage_(std::make_unique_for_overwrite<unsigned char[]>(32 * numColumns + 32)),
+      groupValues_(groupStorage_.get() +
+                   (32 - reinterpret_cast<uintptr_t>(groupStorage_.get()) % 32)) {}
+
+void preferIndexedRows(bool prefer) {
+  indexedRowsPreferred.store(prefer, std::memory_order_relaxed);
+}
+
 bool readDataRows(AsciiFile& file, const OutFileInfo& info, QvZoneNum firstZone) {
   std::vector<ColumnTarget> targets;
   if (!lookUpColumnTargets(info, firstZone, targets)) {
@@ -107,26 +156,21 @@ bool readDataRows(AsciiFile& file, const OutFileInfo& info, QvZoneNum firstZone)
   }
   const ColumnTarget* const first = targets.data();
   const ColumnTarget* const last = first + targets.size();
+  const bool indexed = indexedRowsPreferred.load(std::memory_order_relaxed) && processorHasAvx2();
+  std::unique_ptr<RowIndexMemory> memory;
+  if (indexed) memory = std::make_unique<RowIndexMemory>(targets.size());
 
-  int64_t row = 0;
-  while (row < info.numPoints) {
-    // The rows that the line file's window holds whole, split and parsed in place.
+  RowCursor cursor{0, info.numPoints, 0};
+  while (cursor.row < info.numPoints) {
+    // The rows that the line file's window holds whole, read in place.
     const std::string_view lines = file.wholeLines();
     if (lines.empty()) return reportRowFault(file, kFileChanged);
-    qorvian::LineBlockTokens tokens(lines);
-    const int64_t firstRow = row;
-    const char* message = nullptr;
-    for (; row < info.numPoints && !tokens.atEnd(); ++row) {
-      message = readRow(tokens, first, last, row);
-      if (message != nullptr) [[unlikely]] {
-        // The faulty row counts as read, so that the message names it.
-        tokens.nextLine();
-        ++row;
-        break;
-      }
-    }
-    file.skipLines(static_cast<size_t>(tokens.cursor() - lines.data()),
-                   static_cast<uint64_t>(row - firstRow));
+    const int64_t firstRow = cursor.row;
+    cursor.from = 0;
+    const char* const message =
+        indexed ? readIndexedRows(lines.data(), lines.size(), cursor, first, last, *memory)
+                : walkRows(lines.data(), lines.size(), cursor, INT64_MAX, first, last);
+    file.skipLines(cursor.from, static_cast<uint64_t>(cursor.row - firstRow));
     if (message != nullptr) return reportRowFault(file, message);
   }
   if (file.readFailed()) [[unlikely]] {

@@ -14,6 +14,11 @@ namespace cvl {
 bool readDataRows(qorvian::qorutilutil::AsciiFile& file, const OutFileInfo& info,
                   QvZoneNum firstZone);
 
+// Whether readDataRows reads through the indexed row reader where the processor has AVX2 (true,
+// the default) or walks every row one token at a time, as it does on other processors; both
+// give the same values and messages. For tests and measurements that compare the two.
+void preferIndexedRows(bool prefer);
+
 }  // namespace cvl
 
 #endif  // CVL_READER_DATA_ROWS_H

@@ -18,7 +18,9 @@ plus the bare start-up of python3 with numpy and with pandas imported, for refer
 warm-up round (which also brings the file into the page cache), then --runs rounds in which the
 tools take turns. Reports the median wall time with its range, MB of file per second, each
 tool's time over minihost's, and peak RSS; for minihost also the RSS beyond the host's value
-arrays (points x columns x bytes per value, computed from the file's header).
+arrays (points x columns x bytes per value, computed from the file's header). Times are wall
+times and CPU times (user and system); on a busy machine the wall times include waiting for a
+core. Each file is first dropped from the page cache and read back (see recache).
 
 Usage: scripts/compare-tools.py [--runs N] [--tools fair,floor,numpy,pandas,startup] [--no-build]
                                 [FILE...]
@@ -49,22 +51,38 @@ def without_openblas_settings():
 
 
 def measure(command, env=None):
-    """Runs command; returns (wall seconds, peak RSS in bytes). Raises on failure.
+    """Runs command; returns (wall seconds, CPU seconds, peak RSS in bytes). Raises on failure.
 
-    The peak RSS comes from GNU time, not from this process's own wait4: a child's maximum RSS
-    starts at the RSS of the process it was forked from, and this Python process is far larger
-    than time (about 1 MB)."""
+    The CPU time (user and system, the process and what it waited for) comes from wait4 on GNU
+    time, which waits for the command; unlike the wall time it leaves out the time spent waiting
+    for a core on a busy machine. The peak RSS comes from GNU time, not from this process's own
+    wait4: a child's maximum RSS starts at the RSS of the process it was forked from, and this
+    Python process is far larger than time (about 1 MB)."""
     with tempfile.NamedTemporaryFile("r") as report, tempfile.TemporaryFile() as errors:
         start = time.perf_counter()
-        status = subprocess.call([TIME, "-f", "%M", "-o", report.name] + command,
+        child = subprocess.Popen([TIME, "-f", "%M", "-o", report.name] + command,
                                  stdout=subprocess.DEVNULL, stderr=errors, env=env)
+        _, wait_status, usage = os.wait4(child.pid, 0)
         wall = time.perf_counter() - start
+        child.returncode = status = os.waitstatus_to_exitcode(wait_status)
+        cpu = usage.ru_utime + usage.ru_stime
         if status != 0:
             errors.seek(0)
             raise RuntimeError("%s failed (%d): %s" % (" ".join(command), status,
                                                        errors.read().decode(errors="replace")))
         peak_kib = int(report.read().split()[-1])
-    return wall, peak_kib * 1024
+    return wall, cpu, peak_kib * 1024
+
+
+def recache(path):
+    """Drops path from the page cache and reads it back, so that it is cached as a read from disk
+    caches it (in large folios where the kernel and file system use them) whatever wrote it: a
+    file written in small pieces stays cached in 4 KiB pages, whose look-up costs each read of it
+    about twice as much kernel time."""
+    with open(path, "rb") as f:
+        os.posix_fadvise(f.fileno(), 0, 0, os.POSIX_FADV_DONTNEED)
+        while f.read(1 << 20):
+            pass
 
 
 def host_array_bytes(path):
@@ -124,6 +142,8 @@ def main():
     print("%d cores; load average at start: %s; %d rounds after 1 warm-up"
           % (os.cpu_count(), " ".join(load), args.runs))
     for path in files:
+        recache(path)
+    for path in files:
         size = os.path.getsize(path)
         rows, arrays = host_array_bytes(path)
         candidates = tools(path)
@@ -132,37 +152,46 @@ def main():
             candidates = [t for t in candidates
                           if t[0] in wanted or ("startup" in wanted and t[0].endswith("start-up"))]
         walls = {name: [] for name, _, _ in candidates}
+        cpus = {name: [] for name, _, _ in candidates}
         peaks = {name: [] for name, _, _ in candidates}
         for round_number in range(args.runs + 1):
             # Each round starts with another tool, so no tool always follows the same one.
             shift = round_number % len(candidates)
             for name, command, env in candidates[shift:] + candidates[:shift]:
-                wall, peak = measure(command, env)
+                wall, cpu, peak = measure(command, env)
                 if round_number > 0:
                     walls[name].append(wall)
+                    cpus[name].append(cpu)
                     peaks[name].append(peak)
 
         base = statistics.median(walls["minihost"])
         print()
         print("%s: %.1f MB, %d rows; host value arrays %.1f MB"
               % (path, size / 1e6, rows, arrays / 1e6))
-        print("| process | median s | min s | max s | MB/s | time / minihost (median of rounds,"
-              " min-max) | peak RSS MB |")
-        print("|---|---:|---:|---:|---:|---|---:|")
+        print("| process | wall s, median (min-max) | CPU s, median | MB/s (wall) |"
+              " wall / minihost's, median of rounds (min-max) | CPU / minihost's, median of"
+              " rounds (min-max) | peak RSS MB |")
+        print("|---|---|---:|---:|---|---|---:|")
         for name, _, _ in candidates:
             median = statistics.median(walls[name])
             startup = name.endswith("start-up")
             ratios = [t / m for t, m in zip(walls[name], walls["minihost"])]
-            print("| %s | %.3f | %.3f | %.3f | %s | %.2f (%.2f-%.2f) | %.1f |"
+            cpu_ratios = [t / m for t, m in zip(cpus[name], cpus["minihost"])]
+            print("| %s | %.3f (%.3f-%.3f) | %.3f | %s | %.2f (%.2f-%.2f) | %.2f (%.2f-%.2f) |"
+                  " %.1f |"
                   % (name, median, min(walls[name]), max(walls[name]),
+                     statistics.median(cpus[name]),
                      "-" if startup else "%.0f" % (size / 1e6 / median),
                      statistics.median(ratios), min(ratios), max(ratios),
+                     statistics.median(cpu_ratios), min(cpu_ratios), max(cpu_ratios),
                      max(peaks[name]) / 1e6))
         overhead = max(peaks["minihost"]) - arrays
         print("minihost peak RSS beyond the host's value arrays: %.1f MB" % (overhead / 1e6))
         if "fair" in walls:
-            print("minihost speed over the fair floor program: %.2f (ratio of the medians)"
-                  % (statistics.median(walls["fair"]) / base))
+            print("minihost speed over the fair floor program: wall %.2f, CPU %.2f"
+                  " (ratios of the medians)"
+                  % (statistics.median(walls["fair"]) / base,
+                     statistics.median(cpus["fair"]) / statistics.median(cpus["minihost"])))
         if "numpy" in walls and "pandas" in walls:
             print("ratio of the medians: numpy.loadtxt / minihost %.2f,"
                   " pandas.read_csv / minihost %.2f"
