@@ -33,6 +33,13 @@ static void expectLines(const std::string& content, const std::vector<std::strin
   EXPECT_TRUE(file.readLine().empty() && file.readFailed());
   ASSERT_TRUE(file.open(path));
   EXPECT_TRUE(file.readLineAtOffset(lines.size()).empty() && file.readFailed());
+  // A file whose reads fail (here: closed) counts no line and gives none, and says so.
+  for (const bool byOffset : {false, true}) {
+    ASSERT_TRUE(file.open(path));
+    file.close();
+    EXPECT_TRUE((byOffset ? file.readLineAtOffset(0).empty() : file.numLinesInFile() == 0) &&
+                file.readFailed());
+  }
 }
 
 // Only the CR of a CRLF ends a line; a line's text ends at its first NUL.
