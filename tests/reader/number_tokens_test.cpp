@@ -91,7 +91,8 @@ TEST(NumberTokens, FormsAndNearMisses) {
       "1e400 -1e400 0e400 4.9e-324 1e-310 2e-324 2.4703282292062327e-324 2.4703282292062328e-324 "
       "1.7976931348623157e308 1.7976931348623159e308 1e4294967297 1e-4294967295 inf +inf "
       "-Infinity infin nan -nan(x1) nan(a-b) abc + - ++1 --1 . 1e 1e+ 1.5d3 0x10 0x1p3 12abc "
-      "1_000 1\0 \0\x31 1e5\0 1\x1c \xa0\x31 1\x85 "s +
+      "1_000 +-1 +2.5 -0.0000000e+00 -3.779988000e+02 1,5 1.23456789x1e+05 1.5e+123 1.5e+1x "
+      "1.x2e+05 1\0 \0\x31 1e5\0 1\x1c \xa0\x31 1\x85 "s +
       std::string(150, '9') + " " + std::string(130, '1') + "x");
   const std::string neighbours[] = {"", "7", "1234567890123456", "-9.999999999e+99"};
   for (std::string token; tokens >> token;) {
