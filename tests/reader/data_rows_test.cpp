@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cstdio>
 #include <iterator>
 #include <random>
@@ -23,19 +24,23 @@ namespace {
 
 using namespace std::string_literals;
 
-// Every value of every zone: a variable's values joined by ',' (doubles in full precision, so
-// that equal texts are equal values), variables by '|', zones by " ; ".
+// A value in its shortest exact form: equal texts are equal values, -0 and 0 differ.
+std::string shown(double value) {
+  char text[32];
+  return {text, std::to_chars(text, text + sizeof text, value).ptr};
+}
+
+// Every value of every zone: a variable's values joined by ',', variables by '|', zones by " ; ".
 std::string zoneValues() {
   std::string all;
   const qvsdkbase::DataSet* data = qvsdkbase::dataSet();
   for (size_t zone = 0; data != nullptr && zone < data->zones.size(); ++zone) {
-    std::string arrays;
-    for (const auto& array : data->zones[zone].values) {
-      std::vector<double> values;
-      for (int64_t i = 0; i < array->size; ++i) values.push_back(array->asDouble(i));
-      arrays += (arrays.empty() ? "" : "|") + cvltest::joined(values);
+    for (size_t variable = 0; variable < data->zones[zone].values.size(); ++variable) {
+      all += variable > 0 ? "|" : zone > 0 ? " ; " : "";
+      const qvsdkbase::ValueArray& array = *data->zones[zone].values[variable];
+      for (int64_t i = 0; i < array.size; ++i)
+        all += (i == 0 ? "" : ",") + shown(array.asDouble(i));
     }
-    all += (zone == 0 ? "" : " ; ") + arrays;
   }
   return all;
 }
@@ -126,19 +131,18 @@ TEST(DataRows, FileChanged) {
 // read once and stored at its row.
 TEST(DataRows, RowsAcrossStepsAndWindows) {
   std::string text = "# CONVERGE\n# column 1 2\n# Time Step\n# (s) (number)\n#\n";
-  std::vector<double> times;
-  std::vector<double> steps;
+  std::string times, steps;
   for (int r = 0; text.size() < (size_t{3} << 20); ++r) {
     const std::string gap(static_cast<size_t>(1 + r % 71), r % 3 == 0 ? '\t' : ' ');
     char time[32];
     std::snprintf(time, sizeof time, "%.*e", r % 11, r * 1.25e-3 - 7.0);
     text += (r % 2 == 0 ? gap : "") + time + gap + std::to_string(r - 5000) +
             (r % 5 == 0 ? gap : "") + (r % 4 == 0 ? "\r\n" : "\n");
-    times.push_back(std::strtod(time, nullptr));
-    steps.push_back(r - 5000);
+    times += (r == 0 ? "" : ",") + shown(std::strtod(time, nullptr));
+    steps += (r == 0 ? "" : ",") + std::to_string(r - 5000);
   }
   const std::string loaded = load({cvltest::TempDir().write("f.out", text)});
-  EXPECT_EQ(loaded, "loaded => " + cvltest::joined(times) + "|" + cvltest::joined(steps));
+  EXPECT_EQ(loaded, "loaded => " + times + "|" + steps);
 }
 
 // The words of text, split at blanks.
