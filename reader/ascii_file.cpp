@@ -73,16 +73,6 @@ AsciiFile::~AsciiFile() {
   close();
 }
 
-AsciiFile::AsciiFile(AsciiFile&& other) noexcept : state_(std::exchange(other.state_, State{})) {}
-
-AsciiFile& AsciiFile::operator=(AsciiFile&& other) noexcept {
-  if (this != &other) {
-    close();
-    state_ = std::exchange(other.state_, State{});
-  }
-  return *this;
-}
-
 bool AsciiFile::open(const std::string& fileName) {
   close();
   state_ = State{};
@@ -119,9 +109,8 @@ void AsciiFile::allocateWindow(size_t capacity) {
   state_.capacity = capacity;
 }
 
-bool AsciiFile::refill() {
+void AsciiFile::refill() {
   State& s = state_;
-  if (!s.file.isOpen() || s.atEnd) return false;
   const size_t pending = s.end - s.begin;
   if (s.begin > 0) {
     std::memmove(s.window, s.window + s.begin, pending);
@@ -144,11 +133,10 @@ bool AsciiFile::refill() {
       s.begin = 0;
       s.end = 0;
     }
-    return false;
+    return;
   }
   s.end += static_cast<size_t>(n);
   s.readOffset += static_cast<uint64_t>(n);
-  return true;
 }
 
 std::string_view AsciiFile::readLine() {
@@ -196,7 +184,7 @@ std::string_view AsciiFile::wholeLines() {
     // As in readLine, a terminator in the window's last byte is left for the next read until
     // the file is known to end there, so that isEOF() stays exact.
     const size_t last = unread.substr(0, s.atEnd ? unread.size() : unread.size() - 1).rfind('\n');
-    if (last != std::string_view::npos && !unread.empty()) return unread.substr(0, last + 1);
+    if (last != std::string_view::npos) return unread.substr(0, last + 1);
     if (s.atEnd) {
       if (unread.empty()) {
         s.failed = true;
@@ -213,10 +201,6 @@ std::string_view AsciiFile::wholeLines() {
 std::string_view AsciiFile::readLineAtOffset(uint64_t offset) const {
   const State& s = state_;
   s.lineAtOffset.clear();
-  if (!s.file.isOpen()) {
-    s.failed = true;
-    return {};
-  }
   auto block = std::make_unique_for_overwrite<char[]>(kOffsetBlockSize);
   uint64_t toSkip = offset;  // terminators still to pass before the line starts
   uint64_t fileOffset = 0;
@@ -259,7 +243,7 @@ std::string_view AsciiFile::readLineAtOffset(uint64_t offset) const {
 
 uint64_t AsciiFile::numLinesInFile() const {
   const State& s = state_;
-  if (s.counted || !s.file.isOpen()) return s.numLines;
+  if (s.counted) return s.numLines;
   const size_t blockSize = blockSizeFor(s.file.size().value_or(0), kCountBlockSize);
   auto block = std::make_unique_for_overwrite<char[]>(blockSize);
   uint64_t lines = 0;

@@ -26,10 +26,9 @@ class AsciiFile {
  public:
   AsciiFile() noexcept = default;
   ~AsciiFile();  // closes the file
+  // Neither copied nor moved: the views it hands out point into its window.
   AsciiFile(const AsciiFile&) = delete;
   AsciiFile& operator=(const AsciiFile&) = delete;
-  AsciiFile(AsciiFile&& other) noexcept;
-  AsciiFile& operator=(AsciiFile&& other) noexcept;
 
   // Opens fileName for reading from its first line; false when it cannot be read (missing,
   // unreadable, a directory or anything else that is not a regular file). Reports nothing: the
@@ -63,14 +62,16 @@ class AsciiFile {
 
   // The line at the 0-based position offset (5 is the sixth line), without moving the
   // sequential position. Valid until the next call of this function, or close. An empty view,
-  // and readFailed(), when the file has no such line. Costs a read of the file up to that line.
+  // and readFailed(), when the file has no such line or cannot be read (or is closed). Costs a
+  // read of the file up to that line.
   std::string_view readLineAtOffset(uint64_t offset) const;
   // True once a read found no line where the line count promised one, or the system reported a
   // read error: the file changed or failed while it was read.
   bool readFailed() const { return state_.failed; }
 
   // The number of lines of the whole file, whatever the position; counted once, on first use.
-  // A file that cannot be read to its end sets readFailed() and counts the lines read so far.
+  // A file that cannot be read to its end (or is closed) sets readFailed() and counts the lines
+  // read so far.
   uint64_t numLinesInFile() const;
   // Number of the line most recently read by readLine, from 1; 0 before the first.
   uint64_t lineNumber() const { return state_.lineNumber; }
@@ -105,8 +106,9 @@ class AsciiFile {
   };
 
   // Reads more of the file behind the unread bytes, moving them to the front of the window and
-  // growing it when they fill it. False at the end of the file or on a read error.
-  bool refill();
+  // growing it when they fill it; at the end of the file, or on a read error, sets atEnd. Called
+  // only while the file is open and atEnd is not set.
+  void refill();
   // Makes a window of the given capacity, with its padding.
   void allocateWindow(size_t capacity);
 

@@ -29,7 +29,7 @@ bool isDigit(char c) {
 bool hasNonZeroDigit(std::string_view text) {
   for (const char c : text) {
     if ((c | 0x20) == 'e') return false;
-    if (c >= '1' && c <= '9') return true;
+    if (isDigit(c) && c != '0') return true;
   }
   return false;
 }

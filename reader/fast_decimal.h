@@ -176,8 +176,9 @@ inline Parsed<double> parseExponentForm(const char* p, const char* end, const ch
   if (!isDigit(p[0]) || p[1] != '.') return {false, 0};
   uint64_t mantissa = static_cast<unsigned>(p[0] - '0');
   const char* const fraction = p + 2;
+  // Never negative: the point and the exponent's 'e' are different bytes.
   const auto digits = static_cast<int>(end - 4 - fraction);
-  if (digits < 0 || digits > 16) return {false, 0};
+  if (digits > 16) return {false, 0};
 #if defined(__SSE2__)
   if (end - 4 - first >= 16) {
     const Parsed<uint64_t> value = lastDigitsValue(end - 4, digits);

@@ -27,7 +27,7 @@ bool readFirstDataRow(qorvian::qorutilutil::AsciiFile& file, OutFileInfo& info) 
   info.numValues = 0;
   // Counting stops at the first token that is no number; what follows it is not looked at.
   while (scanner.hasNextDoubleToken() && info.numValues < std::numeric_limits<int32_t>::max()) {
-    scanner.skipTokens(1);
+    scanner.nextToken();
     ++info.numValues;
   }
   if (info.numValues < 1) {

@@ -48,7 +48,8 @@ struct ShapeTables {
   unsigned char isSign[256];
 };
 
-constexpr ShapeTables makeShapeTables() {
+// Evaluated by the compiler only: the tables are constants of the program.
+consteval ShapeTables makeShapeTables() {
   ShapeTables t{};
   for (int key = 0; key < kKeys; ++key) {
     const int length = key / 2;
@@ -482,8 +483,9 @@ const char* readIndexedRows(const char* lines, size_t size, RowCursor& cursor,
       ++row;
     }
     if (cursor.row >= cursor.rowLimit || blockScanned) return nullptr;
-    if (row == index.rowEnds && index.nextRowEnd == index.rowEnds) {
-      // One row fills the index: it is walked, and the scan starts again after it.
+    if (row == index.rowEnds) {
+      // The scan took no row: one row fills the index. It is walked, and the scan starts again
+      // after it.
       if (const char* message = walkRows(lines, size, cursor, 1, first, last)) return message;
       if (cursor.from >= size) return nullptr;
       index = emptyIndex(memory, cursor.from);

@@ -28,13 +28,9 @@ class Scanner {
   Scanner() = default;
   // Scans text without copying it: text must outlive the scanner's use of it.
   explicit Scanner(std::string_view text) { setString(text); }
-  // A copy scans its own copy of the text when the original held one (setCopy), else the same
-  // text; it stands at the same token.
-  Scanner(const Scanner& other) { copyFrom(other); }
-  Scanner& operator=(const Scanner& other) {
-    if (this != &other) copyFrom(other);
-    return *this;
-  }
+  // Not copied: its positions point into the text, which may be its own copy.
+  Scanner(const Scanner&) = delete;
+  Scanner& operator=(const Scanner&) = delete;
 
   // Restarts on text, without copying it (as the constructor).
   void setString(std::string_view text) {
@@ -79,14 +75,6 @@ class Scanner {
     const double value = hasNextDoubleToken() ? double_ : 0.0;
     consume();
     return value;
-  }
-  // Consumes up to count tokens; false when fewer were left.
-  bool skipTokens(uint64_t count) {
-    for (; count > 0; --count) {
-      if (!hasNextToken()) return false;
-      consume();
-    }
-    return true;
   }
 
  private:
@@ -169,8 +157,6 @@ class Scanner {
   // no such number.
   static std::optional<double> slowDouble(std::string_view token);
   static std::optional<int64_t> slowInt64(std::string_view token);
-
-  void copyFrom(const Scanner& other);
 
   std::string owned_;  // the text, when setCopy gave it
   const char* begin_ = nullptr;
