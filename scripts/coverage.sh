@@ -46,18 +46,26 @@ while IFS= read -r binary; do
 done < <(find "$build/bin" -maxdepth 1 -type f \( -perm -u+x -o -name '*.so' \) | sort)
 
 sources=(addon assembly reader host)
+# The AVX2 row reader runs only on a processor that has AVX2; elsewhere it cannot be covered and
+# is left out of the totals, saying so.
+left_out=""
+if ! grep -qw avx2 /proc/cpuinfo; then
+  left_out=reader/indexed_rows_avx2.cpp
+  echo "this processor has no AVX2: $left_out is left out of the totals"
+fi
 "$cov" export -summary-only -instr-profile "$build/coverage.profdata" "${objects[@]}" \
   "${sources[@]/#/$PWD/}" >"$build/summary.json"
 
-python3 - "$build/summary.json" "$PWD/" "$min_lines" "$min_branches" <<'EOF'
+python3 - "$build/summary.json" "$PWD/" "$min_lines" "$min_branches" "$left_out" <<'EOF'
 import json
 import sys
 
-summary, root, min_lines, min_branches = sys.argv[1], sys.argv[2], float(sys.argv[3]), float(sys.argv[4])
+summary, root, min_lines, min_branches, left_out = sys.argv[1:6]
+min_lines, min_branches = float(min_lines), float(min_branches)
 data = json.load(open(summary))["data"][0]
 dirs = ("addon/", "assembly/", "reader/", "host/")
 files = [f for f in data["files"] if f["filename"].startswith(root) and
-         f["filename"][len(root):].startswith(dirs)]
+         f["filename"][len(root):].startswith(dirs) and f["filename"][len(root):] != left_out]
 totals = {"lines": [0, 0], "branches": [0, 0]}
 
 
