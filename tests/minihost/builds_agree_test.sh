@@ -97,7 +97,7 @@ for files in "examples/engine_cycle.out" "examples/regions_cycle1.out examples/r
 import sys, zipfile
 a, b = (zipfile.ZipFile(name) for name in sys.argv[1:])
 differ = [n for n in a.namelist() if n != "docProps/core.xml" and a.read(n) != b.read(n)]
-print(*differ, "differ" if differ else "")
+if differ: print("differ:", *differ)
 sys.exit(a.namelist() != b.namelist() or bool(differ))
 ' "$work/native/book.xlsx" "$work/windows/book.xlsx"; then
     echo "minihost --csv --xlsx $files: the two builds wrote different outputs"
