@@ -31,9 +31,7 @@ namespace fs = std::filesystem;
 const fs::path kData = fs::path(CVL_PROJECT_DIR) / "tests/minihost/data";
 const bool kWorkbooks = minihost::workbookUnavailableReason().empty();
 const bool kReadWorkbooks = kWorkbooks && std::strlen(CVL_WORKBOOK_PYTHON) > 0;
-constexpr const char* kNoReader =
-    "workbooks are not read back: no python3 with openpyxl in this build (Debian's "
-    "python3-openpyxl; a Windows build's workbooks are compared by builds_agree)";
+constexpr const char* kNoReader = "workbooks not read back: no python3 with openpyxl here";
 
 // The rows of a CSV text (RFC 4180 quoting, LF line ends) as arrays of strings.
 json csvRows(const std::string& text) {
@@ -153,12 +151,9 @@ TEST(MinihostOutputFiles, CsvAndWorkbookHoldTheLoadedValues) {
     if (!kReadWorkbooks || c.readBack == kNot) continue;
     const json sheets = readWorkbook(dir.path() / "book.xlsx", c.readBack == kLayout)["sheets"];
     ASSERT_EQ(sheets.size(), zones.size());
-    std::set<std::string> names;
+    // (Sheet names are not checked here: libxlsxwriter refuses one that breaks Excel's rules.)
     for (size_t z = 0; z < zones.size(); ++z) {
-      const std::string name = sheets[z]["name"];
-      SCOPED_TRACE("sheet " + name);
-      EXPECT_TRUE(name.size() <= 31 && name.find_first_of("[]:*?/\\") == std::string::npos);
-      EXPECT_TRUE(names.insert(name).second) << "not unique";
+      SCOPED_TRACE("sheet " + sheets[z]["name"].get<std::string>());
       EXPECT_TRUE(c.readBack != kLayout ||
                   (sheets[z]["frozen"] == "A2" && sheets[z]["boldHeader"] == true));
       expectRowsHold(sheets[z]["rows"], dataSet, z, true);
