@@ -38,7 +38,7 @@ constexpr const char* kFooter =
 std::optional<int> parseCommandLine(int argc, char** argv, Options& options) {
   CLI::App app{kDescription, "minihost"};
   app.add_option("--addon", options.addOnPath,
-                 "The add-on library to load (default: libconvergeoutloader.so beside minihost)")
+                 "The add-on library to load (default: " CVL_ADDON_FILE_NAME " beside minihost)")
       ->type_name("LIB");
   app.add_flag("--json", options.json, "Print the result as one JSON object");
   app.add_flag("--replay", options.replay,

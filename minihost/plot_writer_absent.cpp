@@ -1,11 +1,11 @@
-// The plot writer of a build without plots.
+// The plot writer of a build without plots. CVL_NO_PLOTS_REASON, set by the build, says why.
 #include "minihost/output_file.h"
 #include "minihost/plot_writer.h"
 
 namespace minihost {
 
 std::string plotUnavailableReason() {
-  return "this minihost was built without plots (they are drawn by gnuplot)";
+  return CVL_NO_PLOTS_REASON;
 }
 
 bool writePlot(const qvsdkbase::DataSet&, const PlotOptions& options, PlotSummary&,

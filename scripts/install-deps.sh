@@ -3,8 +3,9 @@
 #
 #   scripts/install-deps.sh [--windows] [more Debian packages...]
 #
-# --windows: also MinGW-w64 and Wine, and then the cross-built libraries of the Windows build
-# (scripts/windows-deps.sh, into a cache folder outside the source tree, reused when present).
+# --windows: also MinGW-w64, Wine and MinGW's zlib, and then the cross-built libraries of the
+# Windows build (scripts/windows-deps.sh, into a cache folder outside the source tree, reused
+# when present).
 #
 # minihost's outputs: gnuplot-nox draws its plots (with the DejaVu fonts), libxlsxwriter-dev
 # writes its workbooks; the tests decode plots with libpng and read workbooks back with
@@ -20,7 +21,7 @@ packages=(g++ cmake make git libboost-filesystem-dev libgtest-dev libgmock-dev
           gnuplot-nox fonts-dejavu-core libxlsxwriter-dev libpng-dev python3 python3-openpyxl "$@")
 if $windows; then
   packages+=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 googletest
-             xz-utils)
+             libz-mingw-w64-dev xz-utils)
 fi
 missing=()
 for p in "${packages[@]}"; do

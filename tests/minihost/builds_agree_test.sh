@@ -2,8 +2,9 @@
 # The Linux and the Windows build agree: `minihost --json` of both prints the same bytes, and
 # exits with the same status and the same standard error, for every bundled example, every real
 # file alone, twice and against another, every fuzz seed (split into its one or two files as the
-# fuzz target splits it), and a generated benchmark file; and both builds' file generators write
-# the same bytes.
+# fuzz target splits it), and a generated benchmark file; both builds' file generators write
+# the same bytes; and both write the same CSV files and, but for its time stamp, the same
+# workbook for the examples, a real file and tests/minihost/data's awkward values.
 #
 #   builds_agree_test.sh NATIVE_BIN WINDOWS_BIN EMULATOR
 #
@@ -83,5 +84,25 @@ for entry in "${cases[@]}"; do
     failures=$((failures + 1))
   fi
 done
-echo "${#cases[@]} loads and the generator compared: $failures differ"
+# The outputs: CSV files byte for byte, the workbooks' zip members but docProps/core.xml.
+for files in "examples/engine_cycle.out" "examples/regions_cycle1.out examples/regions_cycle2.out" \
+  "$real/cell_count_regions.out" "tests/minihost/data/awkward.out"; do
+  read -r -a names <<<"$files"
+  rm -rf "$work/native" "$work/windows" && mkdir "$work/native" "$work/windows"
+  (cd "$root" && "$native/minihost" --csv "$work/native/csv" --xlsx "$work/native/book.xlsx" \
+    "${names[@]}" >/dev/null)
+  (cd "$root" && "$emulator" "$windows/minihost.exe" --csv "Z:$work/windows/csv" \
+    --xlsx "Z:$work/windows/book.xlsx" "${names[@]}" >/dev/null)
+  if ! diff -r "$work/native/csv" "$work/windows/csv" || ! python3 -c '
+import sys, zipfile
+a, b = (zipfile.ZipFile(name) for name in sys.argv[1:])
+differ = [n for n in a.namelist() if n != "docProps/core.xml" and a.read(n) != b.read(n)]
+if differ: print("differ:", *differ)
+sys.exit(a.namelist() != b.namelist() or bool(differ))
+' "$work/native/book.xlsx" "$work/windows/book.xlsx"; then
+    echo "minihost --csv --xlsx $files: the two builds wrote different outputs"
+    failures=$((failures + 1))
+  fi
+done
+echo "${#cases[@]} loads, the generator and the outputs compared: $failures differ"
 [ "$failures" -eq 0 ]

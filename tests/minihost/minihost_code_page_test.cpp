@@ -8,11 +8,10 @@
 #include <nlohmann/json.hpp>
 
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "minihost/console_text.h"
-#include "tests/support/child_process.h"
+#include "tests/minihost/minihost_run.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -30,13 +29,10 @@ TEST(MinihostCodePage, NamesFromAWindows1252ProcessArriveAsUtf8) {
   const std::string name = "caf\xe9.out";  // "café.out" in Windows-1252
   std::ofstream(folder + "\\" + name, std::ios::binary) << "# CONVERGE\n# column 1 2\n#  Dr\xfc"
                                                            "ck  Time\n#  (bar)  (s)\n#\n  1  2\n";
-  ASSERT_EQ(cvltest::runProgram(CVL_MINIHOST, {"--json", name}, folder, folder + "\\out",
-                                folder + "\\err"),
-            0);
-  std::ostringstream out;
-  out << std::ifstream(folder + "\\out", std::ios::binary).rdbuf();
-  EXPECT_EQ(out.str().find('\r'), std::string::npos) << out.str();
-  const nlohmann::json report = nlohmann::json::parse(out.str());
+  const cvltest::MinihostRun run = cvltest::runMinihost(dir.path(), {"--json", name});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out.find('\r'), std::string::npos) << run.out;
+  const nlohmann::json report = nlohmann::json::parse(run.out);
   EXPECT_EQ(report["instructions"][4], "caf\xc3\xa9.out");
   EXPECT_EQ(report["dataset"]["zones"][0]["name"], "caf\xc3\xa9");
   // The file's own bytes are not UTF-8: replaced, as the Linux build replaces them.

@@ -1,6 +1,5 @@
 // minihost end to end: the program run as a process, in a temporary folder that holds its files.
 #include <algorithm>
-#include <fstream>
 #include <sstream>
 #include <vector>
 
@@ -8,7 +7,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include "tests/support/child_process.h"
+#include "tests/minihost/minihost_run.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -32,20 +31,11 @@ class MinihostProgram : public testing::Test {
     dir.write("b.out", kRegions);
     dir.write("bad.out", "# SOMETHING else\n# column 1\n#  A\n#  (s)\n#\n  1\n");
   }
-  // Runs minihost with args in the folder; its exit status, out and err are kept.
-  void run(const std::vector<std::string>& args) {
-    status = cvltest::runProgram(CVL_MINIHOST, args, dir.path().string(),
-                                 (dir.path() / "out").string(), (dir.path() / "err").string());
-    std::ostringstream outText, errText;
-    outText << std::ifstream(dir.path() / "out").rdbuf();
-    errText << std::ifstream(dir.path() / "err").rdbuf();
-    out = outText.str();
-    err = errText.str();
+  cvltest::MinihostRun run(const std::vector<std::string>& args) const {
+    return cvltest::runMinihost(dir.path(), args);
   }
 
   cvltest::TempDir dir;
-  int status = -1;
-  std::string out, err;
 };
 
 // Expects every '|'-separated part in text, and text empty exactly when parts is.
@@ -80,18 +70,18 @@ TEST_F(MinihostProgram, ExitStatusAndOutput) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE("minihost " + testing::PrintToString(c.args));
-    run(c.args);
-    EXPECT_EQ(status, c.status) << err;
-    expectParts(err, c.err);
-    expectParts(out, c.out);
-    EXPECT_TRUE(c.status != 2 || std::ranges::count(err, '\n') == 1) << err;  // usage: one line
+    const cvltest::MinihostRun r = run(c.args);
+    EXPECT_EQ(r.status, c.status) << r.err;
+    expectParts(r.err, c.err);
+    expectParts(r.out, c.out);
+    EXPECT_TRUE(c.status != 2 || std::ranges::count(r.err, '\n') == 1) << r.err;  // usage: one line
   }
 }
 
 TEST_F(MinihostProgram, Json) {
-  run({"--json", "single.out"});
-  ASSERT_EQ(status, 0) << err;
-  json report = json::parse(out);  // one object and nothing else
+  cvltest::MinihostRun r = run({"--json", "single.out"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  json report = json::parse(r.out);  // one object and nothing else
   EXPECT_EQ(report, json::parse(R"j({"messages": [],
       "instructions": ["STANDARDSYNTAX", "1.0", "FILELIST", "1", "single.out"],
       "dataset": {"title": "CONVERGE Data", "variables": ["Crank (DEG)", "Count"],
@@ -100,9 +90,9 @@ TEST_F(MinihostProgram, Json) {
   const json& zone = report["dataset"]["zones"][0];
   EXPECT_TRUE(zone["values"][0][1].is_number_float() && zone["values"][1][0].is_number_integer());
 
-  run({"--json", "--replay", "a.out", "b.out", "gone.out"});
-  EXPECT_EQ(status, 1);
-  report = json::parse(out);
+  r = run({"--json", "--replay", "a.out", "b.out", "gone.out"});
+  EXPECT_EQ(r.status, 1);
+  report = json::parse(r.out);
   EXPECT_EQ(report["messages"], json({"Unable to open datafile: gone.out"}));
   EXPECT_TRUE(report["instructions"].is_null());
   const json& zones = report["dataset"]["zones"];

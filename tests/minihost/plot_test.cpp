@@ -3,21 +3,23 @@
 
 #include <cmath>
 #include <cstdio>
-#include <optional>
+#include <cstdlib>
+#include <string>
+#include <vector>
 
 #include <gmock/gmock.h>
 
-#include "tests/minihost/output_test_support.h"
+#include "tests/minihost/minihost_run.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
+// A decoded PNG, row by row from the top; empty when it cannot be read.
 struct Picture {
-  int width = 0;
-  int height = 0;
-  std::vector<unsigned char> rgb;  // row by row from the top
+  int width = 0, height = 0;
+  std::vector<unsigned char> rgb;
 
   const unsigned char* at(int x, int y) const {
     return &rgb[(static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 3];
@@ -34,14 +36,14 @@ struct Picture {
   }
 };
 
-std::optional<Picture> readPng(const fs::path& path) {
+Picture readPng(const fs::path& path) {
   png_image image{};
   image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&image, path.c_str())) return std::nullopt;
+  if (!png_image_begin_read_from_file(&image, path.c_str())) return {};
   image.format = PNG_FORMAT_RGB;
   Picture picture{static_cast<int>(image.width), static_cast<int>(image.height), {}};
   picture.rgb.resize(PNG_IMAGE_SIZE(image));
-  if (!png_image_finish_read(&image, nullptr, picture.rgb.data(), 0, nullptr)) return std::nullopt;
+  if (!png_image_finish_read(&image, nullptr, picture.rgb.data(), 0, nullptr)) return {};
   return picture;
 }
 
@@ -53,15 +55,13 @@ struct Frame {
 
 Frame findFrame(const Picture& picture) {
   Frame frame;
-  int longest = 0;
-  for (int x = 0; x < picture.width; ++x) {
+  for (int x = 0, longest = 0; x < picture.width; ++x) {
     for (int y = 0, run = 0; y < picture.height; ++y) {
       run = picture.dark(x, y) ? run + 1 : 0;
-      if (run > longest) frame = {x, y - run + 1, 0, y}, longest = run;
+      if (run > longest) frame.left = x, frame.top = y - run + 1, longest = run;
     }
   }
-  longest = 0;
-  for (int y = 0; y < picture.height; ++y) {
+  for (int y = 0, longest = 0; y < picture.height; ++y) {
     for (int x = 0, run = 0; x < picture.width; ++x) {
       run = picture.dark(x, y) ? run + 1 : 0;
       if (run > longest) frame.right = x, frame.bottom = y, longest = run;
@@ -84,8 +84,7 @@ std::string spikeFile(int rows, int spike) {
 
 TEST(MinihostPlot, ThePeakIsDrawnWhereTheMaximumIs) {
   const struct {
-    int rows;
-    int spike;
+    int rows, spike;
     const char* size;
   } cases[] = {
       {60, 22, "640x400"},
@@ -96,23 +95,20 @@ TEST(MinihostPlot, ThePeakIsDrawnWhereTheMaximumIs) {
     SCOPED_TRACE(std::to_string(c.rows) + " rows, spike at row " + std::to_string(c.spike));
     cvltest::TempDir dir;
     dir.write("spike.out", spikeFile(c.rows, c.spike));
-    const cvltest::MinihostRun run = cvltest::runMinihost(
-        dir.path(), std::string("--plot p.png --size ") + c.size + " spike.out");
+    const cvltest::MinihostRun run =
+        cvltest::runMinihost(dir.path(), {"--plot", "p.png", "--size", c.size, "spike.out"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_THAT(run.out,
                 testing::HasSubstr(std::string("Plot: p.png (") + c.size + " pixels, 1 panel)"));
-    const std::optional<Picture> picture = readPng(dir.path() / "p.png");
-    ASSERT_TRUE(picture);
-    EXPECT_EQ(std::to_string(picture->width) + "x" + std::to_string(picture->height), c.size);
-
-    const Frame frame = findFrame(*picture);
-    ASSERT_GT(frame.right - frame.left, picture->width / 2);
-    ASSERT_GT(frame.bottom - frame.top, picture->height / 2);
-    int traced = 0;
-    int topX = -1, topY = picture->height;
+    const Picture picture = readPng(dir.path() / "p.png");
+    ASSERT_EQ(std::to_string(picture.width) + "x" + std::to_string(picture.height), c.size);
+    const Frame frame = findFrame(picture);
+    ASSERT_GT(frame.right - frame.left, picture.width / 2);
+    ASSERT_GT(frame.bottom - frame.top, picture.height / 2);
+    int traced = 0, topX = -1, topY = picture.height;
     for (int y = frame.top; y < frame.bottom; ++y) {
       for (int x = frame.left + 1; x <= frame.right; ++x) {
-        if (!picture->trace(x, y)) continue;
+        if (!picture.trace(x, y)) continue;
         ++traced;
         if (y < topY) topX = x, topY = y;
       }
@@ -126,34 +122,38 @@ TEST(MinihostPlot, ThePeakIsDrawnWhereTheMaximumIs) {
 
 TEST(MinihostPlot, SvgVariablesAndRefusals) {
   cvltest::TempDir dir;
-  dir.write("engine.out",
-            cvltest::readWholeFile(fs::path(CVL_PROJECT_DIR) / "examples/engine_cycle.out"));
+  fs::copy_file(fs::path(CVL_PROJECT_DIR) / "examples/engine_cycle.out", dir.path() / "engine.out");
   const struct {
-    std::string args;
     int status;
     const char* message;  // on standard error, or for status 0 on standard output
-    const char* environment = "";
+    std::vector<std::string> args;
+    const char* path = nullptr;  // PATH while minihost runs, when set
   } cases[] = {
-      {"--plot p.svg --size 640x480", 0, "Plot: p.svg (640x480 pixels, 9 panels)"},
-      {"--plot p.svg --x Volume --y Pressure --y 'Mean_Temp (K)'", 0,
-       "Plot: p.svg (1000x682 pixels, 2 panels)"},
-      {"--plot p.svg --y Nope", 2,
-       "minihost: no variable \"Nope\"; the variables are \"Crank (DEG)\""},
-      {"--plot p.svg --x Crank --size 100x100", 2, "too small for 9 panels"},
-      {"--plot p.svg", 2, "minihost: cannot run gnuplot: No such file or directory",
-       "PATH=/nowhere"},
-      {"--plot p.pdf", 2, "minihost: --plot: the plot's file name must end in .png or .svg"},
-      {"--y Pressure", 2, "minihost: --y requires --plot"},
+      {0, "Plot: p.svg (640x480 pixels, 9 panels)", {"--plot", "p.svg", "--size", "640x480"}},
+      {0,
+       "Plot: p.svg (1000x682 pixels, 2 panels)",
+       {"--plot", "p.svg", "--x", "Volume", "--y", "Pressure", "--y", "Mean_Temp (K)"}},
+      {2,
+       "minihost: no variable \"Nope\"; the variables are \"Crank (DEG)\"",
+       {"--plot", "p.svg", "--y", "Nope"}},
+      {2, "too small for 9 panels", {"--plot", "p.svg", "--x", "Crank", "--size", "100x100"}},
+      {2, "minihost: cannot run gnuplot: No such file or directory", {"--plot", "p.svg"}, "/none"},
+      {2, "minihost: --plot: the plot's file name must end in .png or .svg", {"--plot", "p.pdf"}},
+      {2, "minihost: --y requires --plot", {"--y", "Pressure"}},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.args);
+    SCOPED_TRACE(testing::PrintToString(c.args));
     fs::remove(dir.path() / "p.svg");
-    const cvltest::MinihostRun run =
-        cvltest::runMinihost(dir.path(), c.args + " engine.out", c.environment);
+    std::vector<std::string> args = c.args;
+    args.push_back("engine.out");
+    const std::string path = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
+    if (c.path != nullptr) ::setenv("PATH", c.path, 1);
+    const cvltest::MinihostRun run = cvltest::runMinihost(dir.path(), args);
+    ::setenv("PATH", path.c_str(), 1);
     EXPECT_EQ(run.status, c.status) << run.err;
     EXPECT_THAT(c.status == 0 ? run.out : run.err, testing::HasSubstr(c.message));
     // Only the picture asked for is left, and only when it was drawn.
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), c.status == 0 ? 2 : 1);
+    EXPECT_EQ(cvltest::filesUnder(dir.path()).size(), c.status == 0 ? 2u : 1u);
     if (c.status != 0) continue;
     const std::string svg = cvltest::readWholeFile(dir.path() / "p.svg");
     EXPECT_THAT(svg, testing::ContainsRegex("<svg[^>]* width=\"[0-9]+\" height=\"[0-9]+\""));
