@@ -66,9 +66,8 @@ void checkHostState(std::vector<std::string>& violations) {
     violations.push_back("lock depth " + std::to_string(lockDepth()) + ", load depth " +
                          std::to_string(loadDepth()) + (busy() ? ", busy" : ", not busy"));
   }
-  for (const std::string& violation : lockViolations()) {
+  for (const std::string& violation : lockViolations())
     violations.push_back("lock violation: " + violation);
-  }
   if (openArgLists() != 0 || openStringLists() != 0) {
     violations.push_back(std::to_string(openArgLists()) + " arg lists and " +
                          std::to_string(openStringLists()) + " string lists left unfreed");
@@ -78,14 +77,11 @@ void checkHostState(std::vector<std::string>& violations) {
 void checkMessages(const std::vector<std::string>& fileNames, const SelectionLoad& load,
                    std::vector<std::string>& violations) {
   for (const std::string& message : load.messages) {
-    if (message.starts_with("Unexpected error: ")) {
+    if (message.starts_with("Unexpected error: "))
       violations.push_back("an exception reached the callback: " + message);
-    }
-    for (const std::string_view refusal : kHostRefusals) {
-      if (message == refusal && !load.faultAt) {
+    for (const std::string_view refusal : kHostRefusals)
+      if (message == refusal && !load.faultAt)
         violations.push_back("the host refused a request: " + message);
-      }
-    }
   }
   if (load.replayResult && *load.replayResult != (load.handedBack && !load.faultAt)) {
     violations.push_back(std::string("the replay callback returned ") +
@@ -95,23 +91,19 @@ void checkMessages(const std::vector<std::string>& fileNames, const SelectionLoa
     const auto& calls = qvsdkbase::calls();
     const auto handBack =
         std::ranges::find(calls, "QorUtilImportSetLoaderInstr", &qvsdkbase::Call::function);
-    if (load.faultAt && *load.faultAt <= static_cast<size_t>(handBack - calls.begin())) {
+    if (load.faultAt && *load.faultAt <= static_cast<size_t>(handBack - calls.begin()))
       violations.push_back("handed back after a fault");
-    }
-    if (!load.messages.empty()) {
+    if (!load.messages.empty())
       violations.push_back("handed back after messages: " + joined(load.messages));
-    }
     std::vector<std::string> expected = {"STANDARDSYNTAX", "1.0", "FILELIST",
                                          std::to_string(fileNames.size())};
     expected.insert(expected.end(), fileNames.begin(), fileNames.end());
     const auto& loaders = qvsdkbase::loaders();
-    if (loaders.empty() || loaders[0].instructions != expected) {
+    if (loaders.empty() || loaders[0].instructions != expected)
       violations.push_back("the instructions handed back are not those of the selection");
-    }
     const qvsdkbase::DataSet* dataSet = qvsdkbase::dataSet();
-    if (dataSet == nullptr || dataSet->zones.size() < fileNames.size()) {
+    if (dataSet == nullptr || dataSet->zones.size() < fileNames.size())
       violations.push_back("handed back without a zone for every file");
-    }
   } else if (load.messages.empty()) {
     if (!load.faultAt) violations.push_back("the load failed without a message");
   } else if (load.messages.size() > 1 && !isMessagePair(load.messages)) {
@@ -198,9 +190,8 @@ SelectionLoad loadSelection(const std::vector<std::string>& fileNames, const Loa
     return load;
   }
   const size_t armedAt = qvsdkbase::calls().size();
-  for (const HostFault& f : faults.hostFaults) {
+  for (const HostFault& f : faults.hostFaults)
     qvsdkbase::injectFault(f.function, f.nth, f.kind, f.result);
-  }
   std::vector<std::string> listed = fileNames;
   if (route == Route::Replay) {
     listed.insert(listed.begin(),

@@ -300,9 +300,8 @@ TEST(FaultSweep, EveryRefusedHostCallAndFailedAllocationOfALoad) {
 TEST(FaultSweepRegistration, EveryRefusedHostCallAndFailedAllocation) {
   const auto registerCounted = [](const cvltest::LoadFaults& faults) {
     qvsdkbase::reset();
-    for (const cvltest::HostFault& f : faults.hostFaults) {
+    for (const cvltest::HostFault& f : faults.hostFaults)
       qvsdkbase::injectFault(f.function, f.nth, f.kind, f.result);
-    }
     cvltest::startCountingAllocations(faults.failingAllocation, faults.allocationsFailOnward);
     InitQorAddOn113();
     cvltest::stopCountingAllocations();

@@ -11,27 +11,10 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
-#include <vector>
 
-#include "qvsdkbase/host_control.h"
-#include "tests/fuzz/selection_load.h"
-#include "tests/support/temp_dir.h"
+#include "tests/robustness/unusable_names.h"
 
 namespace {
-
-// Per load of bad alone and after good: its messages, the zones left and the rules broken.
-std::string loadsOf(const std::string& good, const std::string& bad) {
-  std::string seen;
-  for (const std::vector<std::string>& picked : {std::vector{bad}, std::vector{good, bad}}) {
-    const cvltest::SelectionLoad load = cvltest::loadSelection(picked);
-    for (const std::string& text : load.messages) seen += text + "; ";
-    const qvsdkbase::DataSet* dataSet = qvsdkbase::dataSet();
-    seen += std::to_string(dataSet == nullptr ? 0 : dataSet->zones.size()) + " zones";
-    for (const std::string& violation : load.violations) seen += "; " + violation;
-    seen += "\n";
-  }
-  return seen;
-}
 
 TEST(UnusableFiles, FileWithoutReadPermissionIsRefusedWithTheOpenMessage) {
   using std::filesystem::perms;
@@ -44,7 +27,7 @@ TEST(UnusableFiles, FileWithoutReadPermissionIsRefusedWithTheOpenMessage) {
   const std::string refused = "Unable to open datafile: " + bad + "; ";
   const std::string expected = refused + "0 zones\n" + refused + "1 zones\n";
   if (::geteuid() != 0) {
-    EXPECT_EQ(loadsOf(good, bad), expected);
+    EXPECT_EQ(cvltest::loadsOf(good, bad), expected);
     return;
   }
   // The child shows what it saw on its standard error when that is not what is expected.
@@ -55,7 +38,7 @@ TEST(UnusableFiles, FileWithoutReadPermissionIsRefusedWithTheOpenMessage) {
     if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0 ||
         ::access(good.c_str(), R_OK) != 0)
       ::_exit(2);
-    const std::string seen = loadsOf(good, bad);
+    const std::string seen = cvltest::loadsOf(good, bad);
     if (seen != expected) std::fprintf(stderr, "the loads as nobody showed:\n%s", seen.c_str());
     ::_exit(seen == expected ? 0 : 1);
   }

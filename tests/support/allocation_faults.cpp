@@ -26,9 +26,8 @@ std::array<uint32_t, kMaxRecorded> positions{};
 // Counts one allocation of the add-on; false when it is the one that must fail.
 bool admit() noexcept {
   if (!countingHere || qvsdkbase::insideHostCall()) return true;
-  if (counted < static_cast<int64_t>(kMaxRecorded)) {
+  if (counted < static_cast<int64_t>(kMaxRecorded))
     positions[static_cast<size_t>(counted)] = static_cast<uint32_t>(qvsdkbase::calls().size());
-  }
   ++counted;
   if (failAtAllocation == 0 || counted < failAtAllocation) return true;
   if (counted > failAtAllocation && !failOnward) return true;
