@@ -46,15 +46,14 @@ cvl::OutFileInfo twoZones() {
   return info;
 }
 
-// The zones the host holds, each as "<name> <share list or ->".
+// The zones the host holds, each as "<name> <share list or ->|".
 std::string zonesMade() {
   std::string seen;
   for (const qvsdkbase::Zone& zone : qvsdkbase::dataSet()->zones) {
-    seen += zone.name + " ";
-    for (const QvZoneNum share : zone.shareZones) seen += std::to_string(share);
-    if (!zone.shareListGiven)
-      seen.replace(seen.size() - zone.shareZones.size(), std::string::npos, "-");
-    seen += "|";
+    std::string shares = zone.shareListGiven ? "" : "-";
+    for (const QvZoneNum share : zone.shareZones)
+      shares += zone.shareListGiven ? std::to_string(share) : "";
+    seen += zone.name + " " + shares + "|";
   }
   return seen;
 }
@@ -71,16 +70,13 @@ TEST(DirectCalls, ZoneCreationRefusesWhatItCannotDescribeAndSharesOnlyKnownVaria
       {"no variable", [](I i) { i.numVariables = 0; }, ""},
       {"a type missing", [](I i) { i.varDataTypes.pop_back(); }, ""},
       {"shared column", [](I i) { i.columnShared[1] = true; }, "z A -|z B 01|"},
-      {"sharing flags short",
-       [](I i) {
-         i.columnShared.assign({false, true});
-       },
+      {"sharing flags short", [](I i) { i.columnShared.resize(2), i.columnShared[1] = true; },
        "z A -|z B 01|"},
       {"variables short",
        [](I i) { i.columnShared.assign(2, true), i.columnVariable.assign(1, 1); }, "z A -|z B 01|"},
       {"variable out of range",
        [](I i) {
-         i.columnShared.assign(2, true), i.columnVariable.assign({-1, 2});
+         i.columnShared.assign(2, true), i.columnVariable.assign(2, 2), i.columnVariable[0] = -1;
        },
        "z A -|z B 00|"},
   };
