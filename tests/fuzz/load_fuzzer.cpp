@@ -30,12 +30,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const cvltest::SelectionLoad load = cvltest::loadFuzzInput(input, inputFolder());
   if (!load.violations.empty()) {
     std::fprintf(stderr, "\nBroken after the load:\n");
-    for (const std::string& violation : load.violations) {
+    for (const std::string& violation : load.violations)
       std::fprintf(stderr, "  - %s\n", violation.c_str());
-    }
-    for (const std::string& message : load.messages) {
+    for (const std::string& message : load.messages)
       std::fprintf(stderr, "  message: %s\n", message.c_str());
-    }
     std::abort();
   }
   return 0;

@@ -3,11 +3,10 @@
 #include <algorithm>
 #include <boost/filesystem/path.hpp>
 #include <cstdint>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -25,24 +24,18 @@ namespace {
 
 // Messages that show the host refused a request of the add-on: with the stand-in host and no
 // injected fault, only a malformed request is refused, whatever the files hold.
-constexpr std::string_view kHostRefusals[] = {
-    "Unable to create the dataset",
-    "Unable to add zones to the dataset",
-    "Unable to access the values of the dataset",
-};
-
-bool endsWith(std::string_view text, std::string_view tail) {
-  return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
-}
+constexpr std::string_view kHostRefusals[] = {"Unable to create the dataset",
+                                              "Unable to add zones to the dataset",
+                                              "Unable to access the values of the dataset"};
 
 // The two places where one fault is shown twice: a failed comment line on line 2 is followed by
 // the column row's own message, and an invalid instruction that left no file name by the missing
 // command's.
 bool isMessagePair(const std::vector<std::string>& messages) {
   return messages.size() == 2 &&
-         (((endsWith(messages[0], ": Unexpected end-of-file when processing comment line") ||
-            endsWith(messages[0], ": Invalid comment line")) &&
-           endsWith(messages[1], ": Invalid Column Row")) ||
+         (((messages[0].ends_with(": Unexpected end-of-file when processing comment line") ||
+            messages[0].ends_with(": Invalid comment line")) &&
+           messages[1].ends_with(": Invalid Column Row")) ||
           (messages[0] == "Invalid FILELIST command." &&
            messages[1] == "Missing FILELIST command."));
 }
@@ -54,21 +47,10 @@ std::optional<int64_t> pointCount(const std::string& fileName) {
   std::error_code error;
   if (!std::filesystem::is_regular_file(fileName, error)) return std::nullopt;
   std::ifstream in(fileName, std::ios::binary);
-  if (!in) return std::nullopt;
-  int64_t lines = 0;
-  char last = '\n';
-  char buffer[1 << 16];
-  while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-    const auto n = static_cast<size_t>(in.gcount());
-    for (const char* p = buffer; (p = static_cast<const char*>(std::memchr(
-                                      p, '\n', static_cast<size_t>(buffer + n - p)))) != nullptr;
-         ++p)
-      ++lines;
-    last = buffer[n - 1];
-  }
-  if (in.bad()) return std::nullopt;
-  if (last != '\n') ++lines;
-  return lines - 5;
+  std::ostringstream bytes;
+  if (!(bytes << in.rdbuf())) return std::nullopt;
+  const std::string text = bytes.str();
+  return std::ranges::count(text, '\n') + (text.empty() || text.back() == '\n' ? 0 : 1) - 5;
 }
 
 std::string joined(const std::vector<std::string>& texts) {
@@ -77,71 +59,51 @@ std::string joined(const std::vector<std::string>& texts) {
   return all;
 }
 
-void checkLocks(std::vector<std::string>& violations) {
-  if (qvsdkbase::lockDepth() != 0) {
-    violations.push_back("host lock still held, depth " + std::to_string(qvsdkbase::lockDepth()));
+// The host lock, the load bracket, the busy indication and the lists the add-on allocated.
+void checkHostState(std::vector<std::string>& violations) {
+  using namespace qvsdkbase;
+  if (lockDepth() != 0 || loadDepth() != 0 || busy()) {
+    violations.push_back("lock depth " + std::to_string(lockDepth()) + ", load depth " +
+                         std::to_string(loadDepth()) + (busy() ? ", busy" : ", not busy"));
   }
-  if (qvsdkbase::loadDepth() != 0) {
-    violations.push_back("load bracket still open, depth " +
-                         std::to_string(qvsdkbase::loadDepth()));
-  }
-  if (qvsdkbase::busy()) violations.push_back("busy indication still on");
-  for (const std::string& violation : qvsdkbase::lockViolations()) {
+  for (const std::string& violation : lockViolations())
     violations.push_back("lock violation: " + violation);
+  if (openArgLists() != 0 || openStringLists() != 0) {
+    violations.push_back(std::to_string(openArgLists()) + " arg lists and " +
+                         std::to_string(openStringLists()) + " string lists left unfreed");
   }
-}
-
-void checkHandles(std::vector<std::string>& violations) {
-  if (qvsdkbase::openArgLists() != 0 || qvsdkbase::openStringLists() != 0) {
-    violations.push_back(std::to_string(qvsdkbase::openArgLists()) + " arg lists and " +
-                         std::to_string(qvsdkbase::openStringLists()) +
-                         " string lists left unfreed");
-  }
-}
-
-// Position of the first call of function in the host's call log, or the log's length.
-size_t firstCall(std::string_view function) {
-  const auto& calls = qvsdkbase::calls();
-  return static_cast<size_t>(
-      std::find_if(calls.begin(), calls.end(),
-                   [&](const qvsdkbase::Call& call) { return call.function == function; }) -
-      calls.begin());
 }
 
 void checkMessages(const std::vector<std::string>& fileNames, const SelectionLoad& load,
                    std::vector<std::string>& violations) {
   for (const std::string& message : load.messages) {
-    if (message.starts_with("Unexpected error: ")) {
+    if (message.starts_with("Unexpected error: "))
       violations.push_back("an exception reached the callback: " + message);
-    }
-    for (const std::string_view refusal : kHostRefusals) {
-      if (message == refusal && !load.faultAt) {
+    for (const std::string_view refusal : kHostRefusals)
+      if (message == refusal && !load.faultAt)
         violations.push_back("the host refused a request: " + message);
-      }
-    }
   }
   if (load.replayResult && *load.replayResult != (load.handedBack && !load.faultAt)) {
     violations.push_back(std::string("the replay callback returned ") +
                          (*load.replayResult ? "true" : "false"));
   }
   if (load.handedBack) {
-    if (load.faultAt && *load.faultAt <= firstCall("QorUtilImportSetLoaderInstr")) {
+    const auto& calls = qvsdkbase::calls();
+    const auto handBack =
+        std::ranges::find(calls, "QorUtilImportSetLoaderInstr", &qvsdkbase::Call::function);
+    if (load.faultAt && *load.faultAt <= static_cast<size_t>(handBack - calls.begin()))
       violations.push_back("handed back after a fault");
-    }
-    if (!load.messages.empty()) {
+    if (!load.messages.empty())
       violations.push_back("handed back after messages: " + joined(load.messages));
-    }
     std::vector<std::string> expected = {"STANDARDSYNTAX", "1.0", "FILELIST",
                                          std::to_string(fileNames.size())};
     expected.insert(expected.end(), fileNames.begin(), fileNames.end());
     const auto& loaders = qvsdkbase::loaders();
-    if (loaders.empty() || loaders[0].instructions != expected) {
+    if (loaders.empty() || loaders[0].instructions != expected)
       violations.push_back("the instructions handed back are not those of the selection");
-    }
     const qvsdkbase::DataSet* dataSet = qvsdkbase::dataSet();
-    if (dataSet == nullptr || dataSet->zones.size() < fileNames.size()) {
+    if (dataSet == nullptr || dataSet->zones.size() < fileNames.size())
       violations.push_back("handed back without a zone for every file");
-    }
   } else if (load.messages.empty()) {
     if (!load.faultAt) violations.push_back("the load failed without a message");
   } else if (load.messages.size() > 1 && !isMessagePair(load.messages)) {
@@ -228,27 +190,23 @@ SelectionLoad loadSelection(const std::vector<std::string>& fileNames, const Loa
     return load;
   }
   const size_t armedAt = qvsdkbase::calls().size();
-  for (const HostFault& f : faults.hostFaults) {
+  for (const HostFault& f : faults.hostFaults)
     qvsdkbase::injectFault(f.function, f.nth, f.kind, f.result);
-  }
   std::vector<std::string> listed = fileNames;
   if (route == Route::Replay) {
     listed.insert(listed.begin(),
                   {"STANDARDSYNTAX", "1.0", "FILELIST", std::to_string(fileNames.size())});
   }
   const QvStringList list = qvsdkbase::makeStringList(listed);
-  const QvLoaderCallback replay = loaders[0].callback;
-  const QvLoaderSelectedCallback selected = loaders[0].selectedCallback;
-  bool replayed = false;
+  if (faults.messageSink) qvsdkbase::setMessageSink(faults.messageSink);
   startCountingAllocations(faults.failingAllocation, faults.allocationsFailOnward);
   if (route == Route::Replay) {
-    replayed = replay(list) != 0;
+    load.replayResult = loaders[0].callback(list) != 0;
   } else {
-    selected(list);
+    loaders[0].selectedCallback(list);
   }
   stopCountingAllocations();
   qvsdkbase::freeStringList(list);
-  if (route == Route::Replay) load.replayResult = replayed;
 
   // Where the first fault struck: the nth call of a refused function after arming, or the
   // failing allocation.
@@ -277,8 +235,7 @@ SelectionLoad loadSelection(const std::vector<std::string>& fileNames, const Loa
 std::vector<std::string> checkLoad(const std::vector<std::string>& fileNames,
                                    const SelectionLoad& load) {
   std::vector<std::string> violations;
-  checkLocks(violations);
-  checkHandles(violations);
+  checkHostState(violations);
   checkMessages(fileNames, load, violations);
   checkZones(fileNames, violations);
   return violations;

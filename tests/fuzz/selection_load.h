@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -32,6 +33,8 @@ struct LoadFaults {
   // std::bad_alloc; 0 for none.
   int64_t failingAllocation = 0;
   bool allocationsFailOnward = false;  // every allocation after that one fails too
+  // Called with each error-dialog text as it is shown, after it is recorded; it may throw.
+  std::function<void(const std::string&)> messageSink = nullptr;
 };
 
 // The host calls whose result the add-on looks at, and how the host refuses each: the failure

@@ -1,11 +1,9 @@
-// The stand-in host: datasets and zones, string lists, loaders, the lock, injected faults.
+// The stand-in host: zones it refuses, the lock, the memory behind value arrays.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
-#include <new>
+#include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "host/arg_list.h"
@@ -14,53 +12,26 @@
 
 namespace {
 
-using enum qvsdkbase::FaultKind;
 constexpr QvDataType D = QV_DATATYPE_DOUBLE;
 constexpr QvDataType I = QV_DATATYPE_INT32;
 
-class MiniHost : public testing::Test {
- protected:
-  void SetUp() override {
-    qvsdkbase::reset();
-    QorUtilLockOn();
-  }
-};
-
-bool createDataSet(const std::vector<std::string>& variables) {
+// The first zone, well formed, is added; every later one lacks an argument, has one too many or
+// one that does not fit, and is refused.
+TEST(MiniHost, EveryFaultyZoneIsRefusedAndAddsNothing) {
+  qvsdkbase::reset();
+  QorUtilLockOn();
   qorvian::StringList names;
-  for (const auto& name : variables) names.append(name);
-  qorvian::ArgList args;
-  return args.appendString("DataSetTitle", "T") && args.appendString("LoaderName", "L") &&
-         args.appendStringList("VarNames", names) && QorUtilDataSetCreateX(args.getRef()) != 0;
-}
-
-// Adds a zone of points values per variable; no share list when shares is empty.
-bool addZone(int64_t points, const std::vector<QvDataType>& types,
-             const std::vector<QvZoneNum>& shares = {}) {
-  qorvian::ArgList args;
-  return args.appendString("Name", "z") && args.appendInt("IMax", points) &&
-         QorUtilArgListAppendArray(args.getRef(), "VarDataType", types.data()) == 1 &&
-         (shares.empty() ||
-          QorUtilArgListAppendArray(args.getRef(), "VarShareZoneList", shares.data()) == 1) &&
-         QorUtilDataSetAddZoneX(args.getRef()) != 0;
-}
-
-TEST_F(MiniHost, SharedVariableUsesTheSameStorageAndOthersTheirOwn) {
-  EXPECT_FALSE(addZone(4, {D, I})) << "no dataset";
-  ASSERT_TRUE(createDataSet({"x", "n"}) && addZone(4, {D, I}) && addZone(4, {D, I}, {0, 1}));
-  const auto& zones = qvsdkbase::dataSet()->zones;
-  EXPECT_EQ(zones[1].values[1], zones[0].values[1]);
-  EXPECT_NE(zones[1].values[0], zones[0].values[0]);
-}
-
-TEST_F(MiniHost, EveryFaultyZoneIsRefusedAndAddsNothing) {
-  ASSERT_TRUE(createDataSet({"x", "n"}) && addZone(5, {D, I}));
+  qorvian::ArgList dataSet;
+  ASSERT_TRUE(names.append("x") && names.append("n") && dataSet.appendString("DataSetTitle", "T") &&
+              dataSet.appendString("LoaderName", "L") &&
+              dataSet.appendStringList("VarNames", names) &&
+              QorUtilDataSetCreateX(dataSet.getRef()));
   static const QvDataType good[] = {D, I}, badCode[] = {D, 1}, allInt[] = {I, I};
   static const QvZoneNum shareOne[] = {1, 0}, shareTwo[] = {0, 2};
   // Per argument in order: N "Name"; a digit, "IMax" of that many points; T, b, i "VarDataType"
   // of good, badCode or allInt; s, S "VarShareZoneList" of shareOne or shareTwo; J "JMax".
   for (const std::string zone :
-       {"5T", "NT", "N5", "N0T", "N5b", "N5TS", "N5is", "N6Ts", "N5TJ", "NN5T"}) {
+       {"N5T", "5T", "NT", "N5", "N0T", "N5b", "N5TS", "N5is", "N6Ts", "N5TJ", "NN5T"}) {
     qorvian::ArgList args;
     const QvArgList l = args.getRef();
     for (const char c : zone) {
@@ -73,33 +44,8 @@ TEST_F(MiniHost, EveryFaultyZoneIsRefusedAndAddsNothing) {
       if (c == 'S') QorUtilArgListAppendArray(l, "VarShareZoneList", shareTwo);
       if (c == 'J') QorUtilArgListAppendInt(l, "JMax", 1);
     }
-    EXPECT_EQ(QorUtilDataSetAddZoneX(l), 0) << zone;
+    EXPECT_EQ(QorUtilDataSetAddZoneX(l) != 0, zone == "N5T") << zone;
     EXPECT_EQ(QorUtilDataSetGetNumZones(), 1) << zone;
-  }
-}
-
-TEST_F(MiniHost, StringListEntriesAreNumberedFromOneAndDeallocClearsTheHandle) {
-  QvStringList list = QorUtilStringListAlloc();
-  for (const char* text : {"a", "b", "c"}) QorUtilStringListAppendString(list, text);
-  const std::pair<QvCount, const char*> cases[] = {
-      {1, "a"}, {3, "c"}, {0, nullptr}, {4, nullptr}, {-1, nullptr}, {INT64_MAX, nullptr}};
-  for (const auto& [position, expected] : cases) {
-    EXPECT_STREQ(QorUtilStringListGetRawStringPtr(list, position), expected) << position;
-  }
-  const QvStringList stale = list;
-  QorUtilStringListDealloc(&list);
-  EXPECT_EQ(list, nullptr);
-  EXPECT_EQ(QorUtilStringListGetRawStringPtr(stale, 1), nullptr);
-}
-
-TEST_F(MiniHost, LoaderIsRefusedWithoutNameOrCallback) {
-  for (const std::string missing : {"LoaderName", "LoaderCallback", ""}) {
-    qorvian::ArgList args;
-    if (missing != "LoaderName") args.appendString("LoaderName", "CFD");
-    if (missing != "LoaderCallback") args.appendFunction("LoaderCallback", QorUtilLockOn);
-    args.appendInt("LoaderCallbackVersion", 2);
-    EXPECT_EQ(QorUtilImportAddLoaderX(args.getRef()) != 0, missing.empty()) << missing;
-    EXPECT_EQ(qvsdkbase::loaders().size(), missing.empty() ? 1u : 0u) << missing;
   }
 }
 
@@ -134,23 +80,41 @@ TEST(MiniHostLock, ViolationsAreRecordedOnlyForUnlockedOrUnpairedCalls) {
   }
 }
 
-// Faults armed at once each hit the nth call from their injection, once; every call is logged.
-TEST_F(MiniHost, FaultsHitTheNthCallFromTheirInjection) {
-  qorvian::ArgList args;
-  const auto append = [&] { return QorUtilArgListAppendArray(args.getRef(), "K", &D); };
-  ASSERT_EQ(append(), 1);
-  qvsdkbase::injectFault("QorUtilArgListAppendArray", 4, Result, 2);
-  qvsdkbase::injectFault("QorUtilArgListAppendArray", 2, Result, -1);
-  qvsdkbase::injectFault("QorUtilArgListAppendArray", 1, Fail);
-  qvsdkbase::injectFault("QorUtilArgListAppendArray", 5, BadAlloc);
-  std::vector<int32_t> results;
-  for (int call = 0; call < 4; ++call) results.push_back(append());
-  EXPECT_EQ(results, (std::vector<int32_t>{0, -1, 1, 2}));
-  EXPECT_THROW(append(), std::bad_alloc);
-  EXPECT_EQ(append(), 1);
-  EXPECT_EQ(std::ranges::count(qvsdkbase::calls(), "QorUtilArgListAppendArray",
-                               &qvsdkbase::Call::function),
-            7);
+// The memory behind value arrays: small arrays from the C library, large ones and large zone
+// blocks as zeroed pages straight from the system; all zero-filled and writable to the last byte.
+// Expects the bytes at the start, middle and end zero, then writes them and reads them back.
+void expectZeroedAndWritable(void* data, size_t bytes, const char* what) {
+  auto* at = static_cast<unsigned char*>(data);
+  const size_t offsets[] = {0, bytes / 2, bytes - 1};
+  for (const size_t offset : offsets) EXPECT_EQ(at[offset], 0) << what << " at " << offset;
+  for (const size_t offset : offsets) at[offset] = 0x5a;
+  for (const size_t offset : offsets) EXPECT_EQ(at[offset], 0x5a) << what << " at " << offset;
+}
+
+TEST(ValueMemory, ArraysAndBlocksAreZeroedAndWritableOnEitherSideOfThePageThreshold) {
+  const struct {
+    QvDataType type;
+    int64_t size;
+    bool ownPages;  // mapped from the system rather than taken from the C library
+  } arrays[] = {
+      {QV_DATATYPE_DOUBLE, 0, false},
+      {QV_DATATYPE_INT32, 1000, false},
+      {QV_DATATYPE_DOUBLE, (int64_t{2} << 20) / 8 - 1, false},
+      {QV_DATATYPE_DOUBLE, (int64_t{2} << 20) / 8, true},
+      {QV_DATATYPE_INT32, int64_t{3} << 20, true},
+  };
+  for (const auto& a : arrays) {
+    const qvsdkbase::ValueArray array(a.type, a.size);
+    const size_t bytes =
+        static_cast<size_t>(a.size == 0 ? 1 : a.size) * (a.type == QV_DATATYPE_INT32 ? 4 : 8);
+    EXPECT_EQ(array.mappedBytes != 0, a.ownPages) << a.size << " values of type " << a.type;
+    expectZeroedAndWritable(array.data, bytes, "array");
+  }
+  for (const size_t bytes : {size_t{0}, size_t{4096}, size_t{2} << 20, size_t{24} << 20}) {
+    const std::shared_ptr<void> block = qvsdkbase::allocateValueBlock(bytes);
+    ASSERT_NE(block, nullptr) << bytes;
+    expectZeroedAndWritable(block.get(), bytes == 0 ? 1 : bytes, "block");
+  }
 }
 
 }  // namespace

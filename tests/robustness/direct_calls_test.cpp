@@ -46,46 +46,37 @@ cvl::OutFileInfo twoZones() {
   return info;
 }
 
-// The zones the host holds, each as "<name> <share list or ->".
+// The zones the host holds, each as "<name> <share list or ->|".
 std::string zonesMade() {
   std::string seen;
   for (const qvsdkbase::Zone& zone : qvsdkbase::dataSet()->zones) {
-    seen += zone.name + " ";
-    for (const QvZoneNum share : zone.shareZones) seen += std::to_string(share);
-    if (!zone.shareListGiven)
-      seen.replace(seen.size() - zone.shareZones.size(), std::string::npos, "-");
-    seen += "|";
+    std::string shares = zone.shareListGiven ? "" : "-";
+    for (const QvZoneNum share : zone.shareZones)
+      shares += zone.shareListGiven ? std::to_string(share) : "";
+    seen += zone.name + " " + shares + "|";
   }
   return seen;
 }
 
 TEST(DirectCalls, ZoneCreationRefusesWhatItCannotDescribeAndSharesOnlyKnownVariables) {
-  using Change = void (*)(cvl::OutFileInfo&);
+  using I = cvl::OutFileInfo&;
   const struct {
     const char* name;
-    Change change;
+    void (*change)(cvl::OutFileInfo&);
     const char* zones;  // as zonesMade gives them; none when refused
   } cases[] = {
-      {"as made", [](cvl::OutFileInfo&) {}, "z A -|z B 00|"},
-      {"no zone name", [](cvl::OutFileInfo& i) { i.zoneNames.clear(); }, ""},
-      {"no variable", [](cvl::OutFileInfo& i) { i.numVariables = 0; }, ""},
-      {"a type missing", [](cvl::OutFileInfo& i) { i.varDataTypes.pop_back(); }, ""},
-      {"shared column", [](cvl::OutFileInfo& i) { i.columnShared[1] = true; }, "z A -|z B 01|"},
-      {"sharing flags short",
-       [](cvl::OutFileInfo& i) {
-         i.columnShared = {false, true};
-       },
+      {"as made", [](I) {}, "z A -|z B 00|"},
+      {"no zone name", [](I i) { i.zoneNames.clear(); }, ""},
+      {"no variable", [](I i) { i.numVariables = 0; }, ""},
+      {"a type missing", [](I i) { i.varDataTypes.pop_back(); }, ""},
+      {"shared column", [](I i) { i.columnShared[1] = true; }, "z A -|z B 01|"},
+      {"sharing flags short", [](I i) { i.columnShared.resize(2), i.columnShared[1] = true; },
        "z A -|z B 01|"},
       {"variables short",
-       [](cvl::OutFileInfo& i) {
-         i.columnShared = {true, true};
-         i.columnVariable = {1};
-       },
-       "z A -|z B 01|"},
+       [](I i) { i.columnShared.assign(2, true), i.columnVariable.assign(1, 1); }, "z A -|z B 01|"},
       {"variable out of range",
-       [](cvl::OutFileInfo& i) {
-         i.columnShared = {true, true};
-         i.columnVariable = {-1, 2};
+       [](I i) {
+         i.columnShared.assign(2, true), i.columnVariable.assign(2, 2), i.columnVariable[0] = -1;
        },
        "z A -|z B 00|"},
   };
@@ -104,16 +95,16 @@ TEST(DirectCalls, ZoneCreationRefusesWhatItCannotDescribeAndSharesOnlyKnownVaria
 }
 
 TEST(DirectCalls, DataRowsRefuseARecordThatDoesNotPlaceEveryColumn) {
-  using Change = void (*)(cvl::OutFileInfo&);
+  using I = cvl::OutFileInfo&;
   const struct {
     const char* name;
-    Change change;
+    void (*change)(cvl::OutFileInfo&);
   } cases[] = {
-      {"variables short", [](cvl::OutFileInfo& i) { i.columnVariable.pop_back(); }},
-      {"zones short", [](cvl::OutFileInfo& i) { i.columnZone.pop_back(); }},
-      {"sharing flags short", [](cvl::OutFileInfo& i) { i.columnShared.pop_back(); }},
-      {"variable below 0", [](cvl::OutFileInfo& i) { i.columnVariable[3] = -1; }},
-      {"variable without a type", [](cvl::OutFileInfo& i) { i.columnVariable[3] = 2; }},
+      {"variables short", [](I i) { i.columnVariable.pop_back(); }},
+      {"zones short", [](I i) { i.columnZone.pop_back(); }},
+      {"sharing flags short", [](I i) { i.columnShared.pop_back(); }},
+      {"variable below 0", [](I i) { i.columnVariable[3] = -1; }},
+      {"variable without a type", [](I i) { i.columnVariable[3] = 2; }},
   };
   const cvltest::TempDir dir;
   const std::string path = dir.write("z.out", "1 2 3 4\n5 6 7 8\n");

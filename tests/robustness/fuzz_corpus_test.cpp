@@ -16,9 +16,8 @@ namespace {
 
 TEST(FuzzCorpus, EveryInputKeepsTheLoadRules) {
   std::vector<std::filesystem::path> inputs;
-  for (const auto& entry : std::filesystem::directory_iterator(CVL_FUZZ_CORPUS_DIR)) {
+  for (const auto& entry : std::filesystem::directory_iterator(CVL_FUZZ_CORPUS_DIR))
     inputs.push_back(entry.path());
-  }
   std::sort(inputs.begin(), inputs.end());
   ASSERT_GE(inputs.size(), 60u) << CVL_FUZZ_CORPUS_DIR;
   const cvltest::TempDir folder;

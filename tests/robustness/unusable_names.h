@@ -24,6 +24,10 @@ std::vector<UnusableName> unusableNames();
 // writer on POSIX systems).
 void releaseWaitingOpen(const std::string& name);
 
+// What loading bad alone and then after good shows, one line per load: its messages, each
+// followed by "; ", the number of zones left, and each rule the load broke.
+std::string loadsOf(const std::string& good, const std::string& bad);
+
 }  // namespace cvltest
 
 #endif  // CVL_TESTS_ROBUSTNESS_UNUSABLE_NAMES_H

@@ -26,9 +26,8 @@ std::array<uint32_t, kMaxRecorded> positions{};
 // Counts one allocation of the add-on; false when it is the one that must fail.
 bool admit() noexcept {
   if (!countingHere || qvsdkbase::insideHostCall()) return true;
-  if (counted < static_cast<int64_t>(kMaxRecorded)) {
+  if (counted < static_cast<int64_t>(kMaxRecorded))
     positions[static_cast<size_t>(counted)] = static_cast<uint32_t>(qvsdkbase::calls().size());
-  }
   ++counted;
   if (failAtAllocation == 0 || counted < failAtAllocation) return true;
   if (counted > failAtAllocation && !failOnward) return true;
@@ -107,66 +106,40 @@ using cvltest::allocate;
 using cvltest::allocateOrNull;
 using cvltest::freeAligned;
 
-CVL_REPLACED void* operator new(size_t size) {
-  return allocate(size);
-}
-CVL_REPLACED void* operator new[](size_t size) {
-  return allocate(size);
-}
-CVL_REPLACED void* operator new(size_t size, const std::nothrow_t&) noexcept {
-  return allocateOrNull(size);
-}
-CVL_REPLACED void* operator new[](size_t size, const std::nothrow_t&) noexcept {
-  return allocateOrNull(size);
-}
-CVL_REPLACED void* operator new(size_t size, std::align_val_t alignment) {
-  return allocate(size, alignment);
-}
-CVL_REPLACED void* operator new[](size_t size, std::align_val_t alignment) {
-  return allocate(size, alignment);
-}
-CVL_REPLACED void* operator new(size_t size, std::align_val_t alignment,
-                                const std::nothrow_t&) noexcept {
-  return allocateOrNull(size, alignment);
-}
-CVL_REPLACED void* operator new[](size_t size, std::align_val_t alignment,
-                                  const std::nothrow_t&) noexcept {
-  return allocateOrNull(size, alignment);
-}
+// Each form of operator new and delete, for single objects (brackets empty) and for arrays.
+#define CVL_REPLACE_NEW_AND_DELETE(brackets)                                               \
+  CVL_REPLACED void* operator new brackets(size_t size) {                                  \
+    return allocate(size);                                                                 \
+  }                                                                                        \
+  CVL_REPLACED void* operator new brackets(size_t size, const std::nothrow_t&) noexcept {  \
+    return allocateOrNull(size);                                                           \
+  }                                                                                        \
+  CVL_REPLACED void* operator new brackets(size_t size, std::align_val_t alignment) {      \
+    return allocate(size, alignment);                                                      \
+  }                                                                                        \
+  CVL_REPLACED void* operator new brackets(size_t size, std::align_val_t alignment,        \
+                                           const std::nothrow_t&) noexcept {               \
+    return allocateOrNull(size, alignment);                                                \
+  }                                                                                        \
+  CVL_REPLACED void operator delete brackets(void* p) noexcept {                           \
+    std::free(p);                                                                          \
+  }                                                                                        \
+  CVL_REPLACED void operator delete brackets(void* p, size_t) noexcept {                   \
+    std::free(p);                                                                          \
+  }                                                                                        \
+  CVL_REPLACED void operator delete brackets(void* p, const std::nothrow_t&) noexcept {    \
+    std::free(p);                                                                          \
+  }                                                                                        \
+  CVL_REPLACED void operator delete brackets(void* p, std::align_val_t) noexcept {         \
+    freeAligned(p);                                                                        \
+  }                                                                                        \
+  CVL_REPLACED void operator delete brackets(void* p, size_t, std::align_val_t) noexcept { \
+    freeAligned(p);                                                                        \
+  }                                                                                        \
+  CVL_REPLACED void operator delete brackets(void* p, std::align_val_t,                    \
+                                             const std::nothrow_t&) noexcept {             \
+    freeAligned(p);                                                                        \
+  }
 
-CVL_REPLACED void operator delete(void* p) noexcept {
-  std::free(p);
-}
-CVL_REPLACED void operator delete[](void* p) noexcept {
-  std::free(p);
-}
-CVL_REPLACED void operator delete(void* p, size_t) noexcept {
-  std::free(p);
-}
-CVL_REPLACED void operator delete[](void* p, size_t) noexcept {
-  std::free(p);
-}
-CVL_REPLACED void operator delete(void* p, const std::nothrow_t&) noexcept {
-  std::free(p);
-}
-CVL_REPLACED void operator delete[](void* p, const std::nothrow_t&) noexcept {
-  std::free(p);
-}
-CVL_REPLACED void operator delete(void* p, std::align_val_t) noexcept {
-  freeAligned(p);
-}
-CVL_REPLACED void operator delete[](void* p, std::align_val_t) noexcept {
-  freeAligned(p);
-}
-CVL_REPLACED void operator delete(void* p, size_t, std::align_val_t) noexcept {
-  freeAligned(p);
-}
-CVL_REPLACED void operator delete[](void* p, size_t, std::align_val_t) noexcept {
-  freeAligned(p);
-}
-CVL_REPLACED void operator delete(void* p, std::align_val_t, const std::nothrow_t&) noexcept {
-  freeAligned(p);
-}
-CVL_REPLACED void operator delete[](void* p, std::align_val_t, const std::nothrow_t&) noexcept {
-  freeAligned(p);
-}
+CVL_REPLACE_NEW_AND_DELETE()
+CVL_REPLACE_NEW_AND_DELETE([])

@@ -62,24 +62,6 @@ inline void expectHeaders(std::span<const std::pair<std::string, std::string>> c
     EXPECT_EQ(readHeader(TempDir().write(fileName, text)), expected) << text;
 }
 
-// A message that a test expects: against line of the file, or, with line 0, shown directly in
-// the dialog.
-struct ExpectedMessage {
-  uint64_t line;
-  std::string_view text;
-};
-
-// The dialog texts of expected, as AsciiFile::error shows them for the file path.
-inline std::vector<std::string> dialogTexts(const std::string& path,
-                                            const std::vector<ExpectedMessage>& expected) {
-  std::vector<std::string> texts;
-  for (const auto& [line, text] : expected) {
-    const std::string at = "File \"" + path + "\", line " + std::to_string(line) + ": ";
-    texts.push_back((line == 0 ? "" : at) + std::string(text));
-  }
-  return texts;
-}
-
 }  // namespace cvltest
 
 #endif  // CVL_TESTS_SUPPORT_HEADER_READING_H

@@ -13,9 +13,10 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <memory>
+#include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "qvsdkbase/host_control.h"
@@ -88,36 +89,11 @@ std::vector<std::string> stepMessages(const std::vector<Call>& calls, size_t at)
   return {};
 }
 
-// The host's dataset as it was after a load, values included.
-struct Snapshot {
-  struct Zone {
-    std::string name;
-    int64_t points;
-    std::vector<std::vector<double>> values;  // per variable
-  };
-  std::vector<Zone> zones;
-};
-
-Snapshot snapshot() {
-  Snapshot taken;
-  const qvsdkbase::DataSet* dataSet = qvsdkbase::dataSet();
-  for (size_t z = 0; dataSet != nullptr && z < dataSet->zones.size(); ++z) {
-    const qvsdkbase::Zone& zone = dataSet->zones[z];
-    Snapshot::Zone& copy = taken.zones.emplace_back(Snapshot::Zone{zone.name, zone.points, {}});
-    for (const auto& array : zone.values) {
-      std::vector<double>& values = copy.values.emplace_back();
-      for (int64_t i = 0; i < array->size; ++i) values.push_back(array->asDouble(i));
-    }
-  }
-  return taken;
-}
-
-// A clean load: its call log, messages and dataset, and where each allocation of the add-on
-// came in the call log.
+// A clean load: its call log and zones (holding their value arrays), and where each allocation
+// of the add-on came in the call log.
 struct CleanLoad {
   std::vector<Call> calls;
-  std::vector<std::string> messages;
-  Snapshot dataSet;
+  std::vector<qvsdkbase::Zone> zones;
   std::vector<uint32_t> allocationPositions;
   size_t armedAt = 0;  // the first call after registration
 };
@@ -150,7 +126,7 @@ void expectDataSetUpTo(const CleanLoad& clean, size_t faultAt, bool byAllocation
   const size_t zonesMade = callsOf(clean.calls, "QorUtilDataSetAddZoneX", 0, faultAt);
   ASSERT_EQ(dataSet == nullptr ? 0 : dataSet->zones.size(), zonesMade) << what;
   for (size_t z = 0; z < zonesMade; ++z) {
-    const Snapshot::Zone& expected = clean.dataSet.zones[z];
+    const qvsdkbase::Zone& expected = clean.zones[z];
     const qvsdkbase::Zone& zone = dataSet->zones[z];
     ASSERT_EQ(zone.name + " " + std::to_string(zone.points),
               expected.name + " " + std::to_string(expected.points))
@@ -159,16 +135,12 @@ void expectDataSetUpTo(const CleanLoad& clean, size_t faultAt, bool byAllocation
     const bool rowsBegun = rowsReadAfter(clean.calls, z + 1) <= faultAt;
     for (size_t v = 0; v < zone.values.size(); ++v) {
       const qvsdkbase::ValueArray& array = *zone.values[v];
-      const auto value = [&](size_t i) {
-        return array.type == QV_DATATYPE_INT32 ? static_cast<const int32_t*>(array.data)[i]
-                                               : static_cast<const double*>(array.data)[i];
-      };
-      const std::vector<double>& cleanValues = expected.values[v];
-      const size_t size = cleanValues.size();
-      size_t same = 0;
-      size_t zeros = 0;
+      const auto value = [&](int64_t i) { return array.asDouble(i); };
+      const int64_t size = expected.points;
+      int64_t same = 0;
+      int64_t zeros = 0;
       if (rowsBegun) {
-        while (same < size && value(same) == cleanValues[same]) ++same;
+        while (same < size && value(same) == expected.values[v]->asDouble(same)) ++same;
         zeros = same;
         while (zeros < size && value(zeros) == 0) ++zeros;
       }
@@ -206,31 +178,6 @@ struct SweepLoad {
   bool lastingOutOfMemory = true;
 };
 
-class FaultSweep : public testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    folder_ = std::make_unique<cvltest::TempDir>();
-    const std::string header = "# CONVERGE\n# column 1 2\n# Crank Steps\n# (DEG) (number)\n#\n";
-    folder_->write("good.out", header + "1 10\n2 20\n3 30\n");
-    folder_->write("badrow.out", header + "4 40\n5 5.5\n6 60\n");
-  }
-  static void TearDownTestSuite() { folder_.reset(); }
-
-  static std::vector<std::string> paths(const std::vector<std::string>& names) {
-    std::vector<std::string> found;
-    for (const std::string& name : names) {
-      const auto data = cvltest::testDataDir() / name;
-      found.push_back(std::filesystem::exists(data) ? data.string()
-                                                    : (folder_->path() / name).string());
-    }
-    return found;
-  }
-
-  static std::unique_ptr<cvltest::TempDir> folder_;
-};
-
-std::unique_ptr<cvltest::TempDir> FaultSweep::folder_;
-
 // Runs files clean through route, then faulted at every refusable host call and every
 // allocation (alone, and with lasting set also with every later one); returns the number of
 // faulted runs.
@@ -243,8 +190,8 @@ int64_t sweep(const std::vector<std::string>& files, Route route, const std::str
   const cvltest::SelectionLoad cleanLoad = cvltest::loadSelection(files, {}, route);
   EXPECT_TRUE(cleanLoad.violations.empty()) << name << testing::PrintToString(cleanLoad.violations);
   CleanLoad clean{qvsdkbase::calls(),
-                  qvsdkbase::messages(),
-                  snapshot(),
+                  qvsdkbase::dataSet() == nullptr ? std::vector<qvsdkbase::Zone>{}
+                                                  : qvsdkbase::dataSet()->zones,
                   {cvltest::allocationPositions().begin(), cvltest::allocationPositions().end()}};
   // Registration ends with the lock's release; the faults are armed after it.
   clean.armedAt = static_cast<size_t>(
@@ -309,7 +256,11 @@ int64_t sweep(const std::vector<std::string>& files, Route route, const std::str
   return runs;
 }
 
-TEST_F(FaultSweep, EveryRefusedHostCallAndFailedAllocationOfALoad) {
+TEST(FaultSweep, EveryRefusedHostCallAndFailedAllocationOfALoad) {
+  const cvltest::TempDir folder;
+  const std::string header = "# CONVERGE\n# column 1 2\n# Crank Steps\n# (DEG) (number)\n#\n";
+  folder.write("good.out", header + "1 10\n2 20\n3 30\n");
+  folder.write("badrow.out", header + "4 40\n5 5.5\n6 60\n");
   const SweepLoad loads[] = {
       {"engine example", {"../../examples/engine_cycle.out"}},
       {"regions example, shared columns", {"../../examples/regions_cycle1.out"}},
@@ -324,10 +275,15 @@ TEST_F(FaultSweep, EveryRefusedHostCallAndFailedAllocationOfALoad) {
   };
   int64_t runs = 0;
   for (const SweepLoad& load : loads) {
+    std::vector<std::string> paths;
+    for (const std::string& name : load.files) {
+      const auto data = cvltest::testDataDir() / name;
+      paths.push_back((std::filesystem::exists(data) ? data : folder.path() / name).string());
+    }
     for (const Route route : {Route::Selection, Route::Replay}) {
-      runs += sweep(paths(load.files), route,
-                    std::string(load.name) + (route == Route::Replay ? " (replay)" : ""),
-                    load.lastingOutOfMemory);
+      runs +=
+          sweep(paths, route, std::string(load.name) + (route == Route::Replay ? " (replay)" : ""),
+                load.lastingOutOfMemory);
     }
   }
   RecordProperty("faulted_runs", std::to_string(runs));
@@ -344,9 +300,8 @@ TEST_F(FaultSweep, EveryRefusedHostCallAndFailedAllocationOfALoad) {
 TEST(FaultSweepRegistration, EveryRefusedHostCallAndFailedAllocation) {
   const auto registerCounted = [](const cvltest::LoadFaults& faults) {
     qvsdkbase::reset();
-    for (const cvltest::HostFault& f : faults.hostFaults) {
+    for (const cvltest::HostFault& f : faults.hostFaults)
       qvsdkbase::injectFault(f.function, f.nth, f.kind, f.result);
-    }
     cvltest::startCountingAllocations(faults.failingAllocation, faults.allocationsFailOnward);
     InitQorAddOn113();
     cvltest::stopCountingAllocations();
@@ -390,4 +345,54 @@ TEST(FaultSweepRegistration, EveryRefusedHostCallAndFailedAllocation) {
     }
   }
   std::printf("%lld faulted registrations\n", static_cast<long long>(runs));
+}
+
+// A host whose error dialog throws, or whose call throws std::bad_alloc while the selection's
+// instruction list is made: the callbacks close the load and release the lock, report an
+// exception other than out of memory once as "Unexpected error: " and its text, and let nothing
+// reach the host.
+TEST(HostExceptions, AreReportedOnceAndKeptFromTheHost) {
+  const cvltest::TempDir dir;
+  const std::string good = dir.write("good.out", "# CONVERGE\n# column 1\n# T\n# (s)\n#\n0.5\n");
+  const std::string gone = (dir.path() / "gone.out").string();
+  const std::string open = "Unable to open datafile: " + gone;
+  const auto throwing = [](int kind) {
+    return [kind, thrown = false](const std::string&) mutable {
+      if (std::exchange(thrown, true) && kind != 2) return;
+      if (kind == 1) throw 42;
+      throw std::runtime_error("dialog failed");
+    };
+  };
+  const struct {
+    Route route;
+    int sinkThrows;  // -1 never; at the first message: 0 std::runtime_error, 1 an int; 2 always
+    std::vector<cvltest::HostFault> faults;
+    std::vector<std::string> messages;
+  } cases[] = {
+      {Route::Selection, 0, {}, {open, "Unexpected error: dialog failed"}},
+      {Route::Replay, 0, {}, {open, "Unexpected error: dialog failed"}},
+      {Route::Selection, 1, {}, {open, "Unexpected error: unknown exception"}},
+      {Route::Replay, 2, {}, {open, "Unexpected error: dialog failed"}},
+      {Route::Selection,
+       -1,
+       {{"QorUtilStringListAppendString", 3, qvsdkbase::FaultKind::BadAlloc}},
+       {}},
+  };
+  for (const auto& c : cases) {
+    cvltest::LoadFaults faults{c.faults};
+    if (c.sinkThrows >= 0) faults.messageSink = throwing(c.sinkThrows);
+    const cvltest::SelectionLoad load = cvltest::loadSelection({good, gone}, faults, c.route);
+    const std::string what = "case " + std::to_string(&c - cases);
+    EXPECT_EQ(load.messages, c.messages) << what;
+    // The load rules hold but for the exception and its second message.
+    std::vector<std::string> expected;
+    if (c.sinkThrows >= 0) {
+      expected = {"an exception reached the callback: " + c.messages[1],
+                  "2 messages for one failure: " + open + " | " + c.messages[1]};
+    }
+    EXPECT_EQ(load.violations, expected) << what;
+    EXPECT_EQ(qvsdkbase::dataSet() == nullptr ? 0u : qvsdkbase::dataSet()->zones.size(),
+              c.sinkThrows >= 0 ? 1u : 0u)
+        << what;
+  }
 }
