@@ -142,17 +142,4 @@ TEST(NumberTokens, RandomTokensMatchFromChars) {
   }
 }
 
-// setCopy keeps the text when its source is overwritten, short or long.
-TEST(NumberTokens, ScannerKeepsCopiedText) {
-  for (std::string line : {"# a 2"s, "# a row, longer than the small-string buffer"s}) {
-    Scanner scanner;
-    scanner.setCopy(line);
-    const std::string third = line.substr(4, line.find(' ', 4) - 4);
-    line.assign(line.size(), 'x');
-    EXPECT_TRUE(scanner.nextToken() == "#" && scanner.nextToken() == "a" &&
-                scanner.nextToken() == third)
-        << third;
-  }
-}
-
 }  // namespace

@@ -6,6 +6,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 
 #include "tests/support/header_reading.h"
@@ -18,20 +19,14 @@ constexpr const char* kRegions =
     "# CONVERGE\n# column 1 2 3\n#  Crank  Mass  Mass\n#  (DEG)  (kg)  (kg)\n"
     "#  (none)  Left  Right\n  1.5  0.25  0.75\n";
 
-// Writes content to the file of that narrow name through the ANSI API, as the solver's files
-// appear to the host; folders on the way are made.
+// Writes content to the file of that narrow name, opened by the C runtime through the ANSI API as
+// the solver's files appear to the host; folders on the way are made.
 void writeNarrow(const std::string& name, const std::string& content) {
   for (size_t slash = name.find_first_of("\\/", 3); slash != std::string::npos;
        slash = name.find_first_of("\\/", slash + 1)) {
     ::CreateDirectoryA(name.substr(0, slash).c_str(), nullptr);
   }
-  const HANDLE file = ::CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE) << name;
-  DWORD written = 0;
-  ::WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
-  ::CloseHandle(file);
-  ASSERT_EQ(written, content.size()) << name;
+  ASSERT_TRUE(std::ofstream(name, std::ios::binary) << content) << name;
 }
 
 TEST(WindowsFileNames, ZonesAreNamedAfterTheStem) {
