@@ -189,7 +189,7 @@ SelectionLoad loadSelection(const std::vector<std::string>& fileNames, const Loa
     load.violations.push_back("the add-on registered no selection callback");
     return load;
   }
-  const size_t armedAt = qvsdkbase::calls().size();
+  load.armedAt = qvsdkbase::calls().size();
   for (const HostFault& f : faults.hostFaults)
     qvsdkbase::injectFault(f.function, f.nth, f.kind, f.result);
   std::vector<std::string> listed = fileNames;
@@ -213,7 +213,7 @@ SelectionLoad loadSelection(const std::vector<std::string>& fileNames, const Loa
   const auto& calls = qvsdkbase::calls();
   for (const HostFault& f : faults.hostFaults) {
     int64_t seen = 0;
-    for (size_t i = armedAt; i < calls.size(); ++i) {
+    for (size_t i = load.armedAt; i < calls.size(); ++i) {
       if (calls[i].function == f.function && ++seen == f.nth) {
         load.faultAt = std::min(load.faultAt.value_or(i), i);
         break;
