@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "host/qorutil_api.h"
@@ -115,21 +116,17 @@ void checkMessages(const std::vector<std::string>& fileNames, const SelectionLoa
 void checkZones(const std::vector<std::string>& fileNames, std::vector<std::string>& violations) {
   const qvsdkbase::DataSet* dataSet = qvsdkbase::dataSet();
   if (dataSet == nullptr) return;
-  struct PickedFile {
-    std::string stem;
-    std::optional<int64_t> points;
-  };
-  std::vector<PickedFile> files;
-  for (const std::string& name : fileNames) {
-    files.push_back({boost::filesystem::path(name).stem().string(), pointCount(name)});
-  }
+  std::vector<std::pair<std::string, std::optional<int64_t>>>
+      files;  // stem and point count of each
+  for (const std::string& name : fileNames)
+    files.emplace_back(boost::filesystem::path(name).stem().string(), pointCount(name));
   const size_t numVariables = dataSet->variables.size();
   for (size_t z = 0; z < dataSet->zones.size(); ++z) {
     const qvsdkbase::Zone& zone = dataSet->zones[z];
     const std::string what = "zone " + std::to_string(z + 1) + " \"" + zone.name + "\"";
-    const bool fromPickedFile = std::any_of(files.begin(), files.end(), [&](const PickedFile& f) {
-      return f.points == zone.points &&
-             (zone.name == f.stem || zone.name.starts_with(f.stem + ' '));
+    const bool fromPickedFile = std::ranges::any_of(files, [&](const auto& file) {
+      const auto& [stem, points] = file;
+      return points == zone.points && (zone.name == stem || zone.name.starts_with(stem + ' '));
     });
     if (!fromPickedFile) {
       violations.push_back(what + " with " + std::to_string(zone.points) +
