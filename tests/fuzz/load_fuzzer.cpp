@@ -14,20 +14,12 @@
 #include "tests/fuzz/fuzz_input.h"
 #include "tests/support/temp_dir.h"
 
-namespace {
-
-// The input files of this process, rewritten for every input, in a folder of their own; the
-// folder goes when the process ends normally.
-const cvltest::TempDir& inputFolder() {
-  static const cvltest::TempDir folder;
-  return folder;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  // The input files of this process, rewritten for every input, in a folder of their own; the
+  // folder goes when the process ends normally.
+  static const cvltest::TempDir folder;
   const std::string_view input(reinterpret_cast<const char*>(data), size);
-  const cvltest::SelectionLoad load = cvltest::loadFuzzInput(input, inputFolder());
+  const cvltest::SelectionLoad load = cvltest::loadFuzzInput(input, folder);
   if (!load.violations.empty()) {
     std::fprintf(stderr, "\nBroken after the load:\n");
     for (const std::string& violation : load.violations)

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "host/qorutil_api.h"
@@ -115,21 +116,17 @@ void checkMessages(const std::vector<std::string>& fileNames, const SelectionLoa
 void checkZones(const std::vector<std::string>& fileNames, std::vector<std::string>& violations) {
   const qvsdkbase::DataSet* dataSet = qvsdkbase::dataSet();
   if (dataSet == nullptr) return;
-  struct PickedFile {
-    std::string stem;
-    std::optional<int64_t> points;
-  };
-  std::vector<PickedFile> files;
-  for (const std::string& name : fileNames) {
-    files.push_back({boost::filesystem::path(name).stem().string(), pointCount(name)});
-  }
+  std::vector<std::pair<std::string, std::optional<int64_t>>>
+      files;  // stem and point count of each
+  for (const std::string& name : fileNames)
+    files.emplace_back(boost::filesystem::path(name).stem().string(), pointCount(name));
   const size_t numVariables = dataSet->variables.size();
   for (size_t z = 0; z < dataSet->zones.size(); ++z) {
     const qvsdkbase::Zone& zone = dataSet->zones[z];
     const std::string what = "zone " + std::to_string(z + 1) + " \"" + zone.name + "\"";
-    const bool fromPickedFile = std::any_of(files.begin(), files.end(), [&](const PickedFile& f) {
-      return f.points == zone.points &&
-             (zone.name == f.stem || zone.name.starts_with(f.stem + ' '));
+    const bool fromPickedFile = std::ranges::any_of(files, [&](const auto& file) {
+      const auto& [stem, points] = file;
+      return points == zone.points && (zone.name == stem || zone.name.starts_with(stem + ' '));
     });
     if (!fromPickedFile) {
       violations.push_back(what + " with " + std::to_string(zone.points) +
@@ -189,7 +186,7 @@ SelectionLoad loadSelection(const std::vector<std::string>& fileNames, const Loa
     load.violations.push_back("the add-on registered no selection callback");
     return load;
   }
-  const size_t armedAt = qvsdkbase::calls().size();
+  load.armedAt = qvsdkbase::calls().size();
   for (const HostFault& f : faults.hostFaults)
     qvsdkbase::injectFault(f.function, f.nth, f.kind, f.result);
   std::vector<std::string> listed = fileNames;
@@ -213,7 +210,7 @@ SelectionLoad loadSelection(const std::vector<std::string>& fileNames, const Loa
   const auto& calls = qvsdkbase::calls();
   for (const HostFault& f : faults.hostFaults) {
     int64_t seen = 0;
-    for (size_t i = armedAt; i < calls.size(); ++i) {
+    for (size_t i = load.armedAt; i < calls.size(); ++i) {
       if (calls[i].function == f.function && ++seen == f.nth) {
         load.faultAt = std::min(load.faultAt.value_or(i), i);
         break;

@@ -39,12 +39,15 @@ struct LoadFaults {
 
 // The host calls whose result the add-on looks at, and how the host refuses each: the failure
 // result (false, a null handle, 0), and for QorUtilArgListAppendArray also a result other than 1.
+// A fault plan names a call by its place here, so the checked-in fault seeds rely on the order:
+// new calls go at the end.
 std::span<const HostFault> refusableCalls();
 
 struct SelectionLoad {
   bool handedBack = false;            // the host received the instructions for replay
   std::optional<bool> replayResult;   // what the replay callback returned; none for a selection
   std::vector<std::string> messages;  // error-dialog texts, in order
+  size_t armedAt = 0;  // the length of the host's call log when the faults were armed
   // The position in the host's call log at which the first fault struck: the refused call, or
   // the calls made before the failing allocation. None when no fault struck.
   std::optional<size_t> faultAt;

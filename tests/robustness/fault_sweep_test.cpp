@@ -89,19 +89,46 @@ std::vector<std::string> stepMessages(const std::vector<Call>& calls, size_t at)
   return {};
 }
 
-// A clean load: its call log and zones (holding their value arrays), and where each allocation
-// of the add-on came in the call log.
-struct CleanLoad {
-  std::vector<Call> calls;
-  std::vector<qvsdkbase::Zone> zones;
-  std::vector<uint32_t> allocationPositions;
-  size_t armedAt = 0;  // the first call after registration
-};
-
 size_t callsOf(const std::vector<Call>& calls, std::string_view function, size_t from, size_t to) {
   return static_cast<size_t>(std::count_if(calls.begin() + static_cast<ptrdiff_t>(from),
                                            calls.begin() + static_cast<ptrdiff_t>(to),
                                            [&](const Call& c) { return c.function == function; }));
+}
+
+// A clean run's call log and, for each allocation of the add-on, the log's length when it came.
+struct CleanRun {
+  std::vector<Call> calls = qvsdkbase::calls();
+  std::vector<uint32_t> allocationPositions{cvltest::allocationPositions().begin(),
+                                            cvltest::allocationPositions().end()};
+};
+
+// Calls run(faults, at, what) once per fault of a clean run from position from of its call log
+// on: each refusable host call refused as the host refuses it, each allocation failing, and with
+// lasting set also each allocation failing with every later one; at is where the fault strikes
+// in the clean log. Returns the number of runs.
+template <typename Run>
+int64_t forEachFault(const CleanRun& clean, size_t from, bool lasting, const Run& run) {
+  int64_t runs = 0;
+  for (size_t at = from; at < clean.calls.size(); ++at) {
+    for (cvltest::HostFault fault : cvltest::refusableCalls()) {
+      if (fault.function != clean.calls[at].function) continue;
+      fault.nth = static_cast<int64_t>(callsOf(clean.calls, fault.function, from, at + 1));
+      run(cvltest::LoadFaults{{fault}}, at,
+          fault.function + " #" + std::to_string(fault.nth) + " refused (" +
+              std::to_string(fault.result) + ")");
+      ++runs;
+    }
+  }
+  for (size_t k = 1; k <= clean.allocationPositions.size(); ++k) {
+    for (const bool onward : {false, true}) {
+      if (onward && !lasting) continue;
+      run(cvltest::LoadFaults{{}, static_cast<int64_t>(k), onward},
+          clean.allocationPositions[k - 1],
+          "allocation " + std::to_string(k) + (onward ? " and every later one" : "") + " failing");
+      ++runs;
+    }
+  }
+  return runs;
 }
 
 // The position after the contiguous run of value-pointer calls that holds the first one for zone
@@ -120,19 +147,19 @@ size_t rowsReadAfter(const std::vector<Call>& calls, size_t zone) {
 // before the fault, and untouched (zeros; the first and last rows are looked at) before. A
 // failing allocation may also stop the rows part way: then each array holds the clean values up
 // to some row and zeros after.
-void expectDataSetUpTo(const CleanLoad& clean, size_t faultAt, bool byAllocation,
-                       const std::string& what) {
+void expectDataSetUpTo(const std::vector<Call>& calls, const std::vector<qvsdkbase::Zone>& zones,
+                       size_t faultAt, bool byAllocation, const std::string& what) {
   const qvsdkbase::DataSet* dataSet = qvsdkbase::dataSet();
-  const size_t zonesMade = callsOf(clean.calls, "QorUtilDataSetAddZoneX", 0, faultAt);
+  const size_t zonesMade = callsOf(calls, "QorUtilDataSetAddZoneX", 0, faultAt);
   ASSERT_EQ(dataSet == nullptr ? 0 : dataSet->zones.size(), zonesMade) << what;
   for (size_t z = 0; z < zonesMade; ++z) {
-    const qvsdkbase::Zone& expected = clean.zones[z];
+    const qvsdkbase::Zone& expected = zones[z];
     const qvsdkbase::Zone& zone = dataSet->zones[z];
     ASSERT_EQ(zone.name + " " + std::to_string(zone.points),
               expected.name + " " + std::to_string(expected.points))
         << what;
     // No host call comes between the value arrays' look-up and the end of the file's rows.
-    const bool rowsBegun = rowsReadAfter(clean.calls, z + 1) <= faultAt;
+    const bool rowsBegun = rowsReadAfter(calls, z + 1) <= faultAt;
     for (size_t v = 0; v < zone.values.size(); ++v) {
       const qvsdkbase::ValueArray& array = *zone.values[v];
       const auto value = [&](int64_t i) { return array.asDouble(i); };
@@ -178,9 +205,8 @@ struct SweepLoad {
   bool lastingOutOfMemory = true;
 };
 
-// Runs files clean through route, then faulted at every refusable host call and every
-// allocation (alone, and with lasting set also with every later one); returns the number of
-// faulted runs.
+// Runs files clean through route, then once per fault of the clean run (forEachFault); returns
+// the number of faulted runs.
 int64_t sweep(const std::vector<std::string>& files, Route route, const std::string& name,
               bool lasting) {
   // A first load warms up what the runtime allocates once per process (a locale's facets,
@@ -189,71 +215,45 @@ int64_t sweep(const std::vector<std::string>& files, Route route, const std::str
   cvltest::loadSelection(files, {}, route);
   const cvltest::SelectionLoad cleanLoad = cvltest::loadSelection(files, {}, route);
   EXPECT_TRUE(cleanLoad.violations.empty()) << name << testing::PrintToString(cleanLoad.violations);
-  CleanLoad clean{qvsdkbase::calls(),
-                  qvsdkbase::dataSet() == nullptr ? std::vector<qvsdkbase::Zone>{}
-                                                  : qvsdkbase::dataSet()->zones,
-                  {cvltest::allocationPositions().begin(), cvltest::allocationPositions().end()}};
-  // Registration ends with the lock's release; the faults are armed after it.
-  clean.armedAt = static_cast<size_t>(
-      std::find_if(clean.calls.begin(), clean.calls.end(),
-                   [](const Call& c) { return c.function == "QorUtilLockOff"; }) -
-      clean.calls.begin() + 1);
-  const bool cleanHandedBack = cleanLoad.handedBack;
+  const CleanRun clean;
+  const std::vector<qvsdkbase::Zone> zones = qvsdkbase::dataSet() == nullptr
+                                                 ? std::vector<qvsdkbase::Zone>{}
+                                                 : qvsdkbase::dataSet()->zones;
 
-  // Compares one run, faulted at position faultAt of the clean call log, with the clean run cut
-  // where the two part (partsAt); step holds the failing step's own messages.
-  const auto expectFaultedRun = [&](const cvltest::SelectionLoad& load, size_t faultAt,
-                                    size_t parted, std::vector<std::string> step, bool byAllocation,
-                                    const std::string& what) {
-    EXPECT_TRUE(load.violations.empty()) << what << testing::PrintToString(load.violations);
-    EXPECT_EQ(load.faultAt, faultAt) << what << ": the fault did not strike where it was aimed";
-    std::vector<std::string> messages;
-    for (size_t i = clean.armedAt; i < parted; ++i) {
-      if (clean.calls[i].function == "QorUtilDialogErrMsg")
-        messages.push_back(clean.calls[i].detail);
-    }
-    messages.insert(messages.end(), step.begin(), step.end());
-    EXPECT_EQ(load.messages, messages) << what;
-    EXPECT_EQ(load.handedBack,
-              cleanHandedBack && callsOf(clean.calls, "QorUtilImportSetLoaderInstr", 0, parted) > 0)
-        << what;
-    // Once refused, the add-on asks nothing more of the dataset or the loader.
-    for (size_t i = parted + 1; i < qvsdkbase::calls().size(); ++i) {
-      const std::string& function = qvsdkbase::calls()[i].function;
-      EXPECT_TRUE(function != "QorUtilDataSetCreateX" && function != "QorUtilDataSetAddZoneX" &&
-                  function != "QorUtilImportSetLoaderInstr")
-          << what << ": " << function << " after the fault";
-    }
-    expectDataSetUpTo(clean, parted, byAllocation, what);
-  };
-
-  int64_t runs = 0;
-  for (size_t at = clean.armedAt; at < clean.calls.size(); ++at) {
-    for (const cvltest::HostFault& refusable : cvltest::refusableCalls()) {
-      if (refusable.function != clean.calls[at].function) continue;
-      cvltest::HostFault fault = refusable;
-      fault.nth = static_cast<int64_t>(callsOf(clean.calls, fault.function, clean.armedAt, at + 1));
-      const std::string what = name + ": " + fault.function + " #" + std::to_string(fault.nth) +
-                               " refused (" + std::to_string(fault.result) + ")";
-      const cvltest::SelectionLoad load = cvltest::loadSelection(files, {{fault}, 0}, route);
-      expectFaultedRun(load, at, partsAt(clean.calls, at), stepMessages(clean.calls, at), false,
-                       what);
-      ++runs;
-    }
-  }
-  for (size_t k = 1; k <= clean.allocationPositions.size(); ++k) {
-    for (const bool onward : {false, true}) {
-      if (onward && !lasting) continue;
-      const std::string what = name + ": allocation " + std::to_string(k) +
-                               (onward ? " and every later one" : "") + " failing";
-      const cvltest::SelectionLoad load =
-          cvltest::loadSelection(files, {{}, static_cast<int64_t>(k), onward}, route);
-      const size_t at = clean.allocationPositions[k - 1];
-      expectFaultedRun(load, at, at, {}, true, what);
-      ++runs;
-    }
-  }
-  return runs;
+  // Each faulted run is compared with the clean run cut where the two part (partsAt), followed by
+  // the failing step's own messages (none for out of memory).
+  return forEachFault(
+      clean, cleanLoad.armedAt, lasting,
+      [&](const cvltest::LoadFaults& faults, size_t at, std::string what) {
+        what = name + ": " + what;
+        const bool byAllocation = faults.failingAllocation > 0;
+        const size_t parted = byAllocation ? at : partsAt(clean.calls, at);
+        const cvltest::SelectionLoad load = cvltest::loadSelection(files, faults, route);
+        EXPECT_TRUE(load.violations.empty()) << what << testing::PrintToString(load.violations);
+        EXPECT_EQ(load.faultAt, at) << what << ": the fault did not strike where it was aimed";
+        std::vector<std::string> messages;
+        for (size_t i = cleanLoad.armedAt; i < parted; ++i) {
+          if (clean.calls[i].function == "QorUtilDialogErrMsg")
+            messages.push_back(clean.calls[i].detail);
+        }
+        if (!byAllocation) {
+          const std::vector<std::string> step = stepMessages(clean.calls, at);
+          messages.insert(messages.end(), step.begin(), step.end());
+        }
+        EXPECT_EQ(load.messages, messages) << what;
+        EXPECT_EQ(load.handedBack,
+                  cleanLoad.handedBack &&
+                      callsOf(clean.calls, "QorUtilImportSetLoaderInstr", 0, parted) > 0)
+            << what;
+        // Once refused, the add-on asks nothing more of the dataset or the loader.
+        for (size_t i = parted + 1; i < qvsdkbase::calls().size(); ++i) {
+          const std::string& function = qvsdkbase::calls()[i].function;
+          EXPECT_TRUE(function != "QorUtilDataSetCreateX" && function != "QorUtilDataSetAddZoneX" &&
+                      function != "QorUtilImportSetLoaderInstr")
+              << what << ": " << function << " after the fault";
+        }
+        expectDataSetUpTo(clean.calls, zones, parted, byAllocation, what);
+      });
 }
 
 TEST(FaultSweep, EveryRefusedHostCallAndFailedAllocationOfALoad) {
@@ -307,43 +307,28 @@ TEST(FaultSweepRegistration, EveryRefusedHostCallAndFailedAllocation) {
     cvltest::stopCountingAllocations();
   };
   registerCounted({});
-  const std::vector<Call> calls = qvsdkbase::calls();
-  const std::vector<uint32_t> positions(cvltest::allocationPositions().begin(),
-                                        cvltest::allocationPositions().end());
+  const CleanRun clean;
   ASSERT_EQ(qvsdkbase::loaders().size(), 1u);
-
-  const auto expectRegisteredUpTo = [&](size_t faultAt, const std::vector<std::string>& messages,
-                                        const std::string& what) {
-    EXPECT_EQ(qvsdkbase::addOns().size(), callsOf(calls, "QorUtilAddOnRegister", 0, faultAt))
-        << what;
-    const bool noHandle = calls[faultAt].function == "QorUtilAddOnRegister" && messages.empty();
-    EXPECT_EQ(qvsdkbase::loaders().size(),
-              noHandle ? 1u : callsOf(calls, "QorUtilImportAddLoaderX", 0, faultAt))
-        << what;
-    EXPECT_EQ(qvsdkbase::messages(), messages) << what;
-    EXPECT_EQ(qvsdkbase::lockDepth(), 0) << what;
-    EXPECT_EQ(qvsdkbase::lockViolations(), std::vector<std::string>{}) << what;
-    EXPECT_EQ(qvsdkbase::openArgLists(), 0u) << what;
-  };
-  int64_t runs = 0;
-  for (size_t at = 0; at < calls.size(); ++at) {
-    for (cvltest::HostFault fault : cvltest::refusableCalls()) {
-      if (fault.function != calls[at].function) continue;
-      fault.nth = static_cast<int64_t>(callsOf(calls, fault.function, 0, at + 1));
-      registerCounted({{fault}, 0});
-      expectRegisteredUpTo(at, {}, fault.function + " #" + std::to_string(fault.nth) + " refused");
-      ++runs;
-    }
-  }
   // Without memory for the message, a shortened copy of it is shown.
-  for (size_t k = 1; k <= positions.size(); ++k) {
-    for (const bool onward : {false, true}) {
-      registerCounted({{}, static_cast<int64_t>(k), onward});
-      expectRegisteredUpTo(positions[k - 1], {"Unexpected error: std::bad_alloc"},
-                           "allocation " + std::to_string(k) + (onward ? " on" : "") + " failing");
-      ++runs;
-    }
-  }
+  const int64_t runs = forEachFault(
+      clean, 0, true, [&](const cvltest::LoadFaults& faults, size_t at, const std::string& what) {
+        registerCounted(faults);
+        const auto made = [&](const char* function) {
+          return callsOf(clean.calls, function, 0, at);
+        };
+        const bool outOfMemory = faults.failingAllocation > 0;
+        EXPECT_EQ(qvsdkbase::addOns().size(), made("QorUtilAddOnRegister")) << what;
+        const bool noHandle = clean.calls[at].function == "QorUtilAddOnRegister" && !outOfMemory;
+        EXPECT_EQ(qvsdkbase::loaders().size(), noHandle ? 1u : made("QorUtilImportAddLoaderX"))
+            << what;
+        EXPECT_EQ(qvsdkbase::messages(),
+                  outOfMemory ? std::vector<std::string>{"Unexpected error: std::bad_alloc"}
+                              : std::vector<std::string>{})
+            << what;
+        EXPECT_EQ(qvsdkbase::lockDepth(), 0) << what;
+        EXPECT_EQ(qvsdkbase::lockViolations(), std::vector<std::string>{}) << what;
+        EXPECT_EQ(qvsdkbase::openArgLists(), 0u) << what;
+      });
   std::printf("%lld faulted registrations\n", static_cast<long long>(runs));
 }
 

@@ -4,6 +4,7 @@
 // left sound either way.
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -89,6 +90,11 @@ TEST(ResourceEdges, LoadOrFailWithTheirMessageAndLeaveTheHostSound) {
        1, " | 1x3 3 Time (s)..Ratio (-) 2.5"},
       {"zero-filled tail of a crashed run", kGoodFile + std::string(300, '\0'), 1,
        "9: Invalid or missing double precision value | 1x4 3 Time (s)..Ratio (-) -"},
+      {"CR LF line ends", std::regex_replace(kGoodFile, std::regex("\n"), "\r\n"), 1,
+       " | 1x3 3 Time (s)..Ratio (-) 2.5"},
+      {"CR line ends", std::regex_replace(kGoodFile, std::regex("\n"), "\r"), 1,
+       "1: Unexpected end-of-file when processing comment line\n1: Invalid Column Row | none"},
+      {"byte order mark", "\xef\xbb\xbf" + kGoodFile, 1, "1: Invalid comment line | none"},
       // Each copy fills its own zone: a later copy must not write over an earlier one.
       {"the same file picked 50 times", kGoodFile, 50, " | 50x3 3 Time (s)..Ratio (-) 2.5"},
   };
