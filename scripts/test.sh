@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test: the default build, the build with
 # AddressSanitizer and UndefinedBehaviorSanitizer, a two-minute fuzz run of the whole load from
-# the checked-in corpus, and the Windows build (MinGW-w64) with its tests under Wine, which
-# include the comparison of its output with the default build's. Prints how long each stage took.
+# the checked-in corpus, the coverage of the add-on's own code with its floor, and the Windows
+# build (MinGW-w64) with its tests under Wine, which include the comparison of its output with the
+# default build's. Prints how long each stage took.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
