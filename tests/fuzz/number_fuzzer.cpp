@@ -16,17 +16,11 @@
 #include "reader/cpu_features.h"
 #include "reader/indexed_rows.h"
 #include "reader/padded_number.h"
+#include "tests/support/reference_number.h"
 
 namespace {
 
-template <typename T>
-std::optional<T> reference(std::string_view token) {
-  if (token.starts_with('+') && token.find_first_of("+-", 1) != 1) token.remove_prefix(1);
-  T value{};
-  const auto [stop, error] = std::from_chars(token.data(), token.data() + token.size(), value);
-  if (error != std::errc() || stop != token.data() + token.size()) return std::nullopt;
-  return value;
-}
+using cvltest::referenceNumber;
 
 [[noreturn]] void mismatch(const char* what, std::string_view token) {
   std::fprintf(stderr, "%s differs from std::from_chars on \"%.*s\"\n", what,
@@ -67,14 +61,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text = "98765432109876543210 " + std::string(token) + " 12345678901234567890";
   const char* const begin = text.data() + 21;
   const char* const end = begin + token.size();
-  const auto wantDouble = reference<double>(token);
+  const auto wantDouble = referenceNumber<double>(token);
   const auto gotDouble = qorvian::paddednumber::readDouble(begin, end);
   if (gotDouble.ok != wantDouble.has_value() ||
       (gotDouble.ok &&
        std::bit_cast<uint64_t>(gotDouble.value) != std::bit_cast<uint64_t>(*wantDouble))) {
     mismatch("readDouble", token);
   }
-  const auto wantInt = reference<int64_t>(token);
+  const auto wantInt = referenceNumber<int64_t>(token);
   const auto gotInt = qorvian::paddednumber::readInt64(begin, end);
   if (gotInt.ok != wantInt.has_value() || (gotInt.ok && gotInt.value != *wantInt)) {
     mismatch("readInt64", token);

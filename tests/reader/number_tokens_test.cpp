@@ -15,22 +15,13 @@
 #include "reader/decimal_conversion.h"
 #include "reader/padded_number.h"
 #include "reader/scanner.h"
+#include "tests/support/reference_number.h"
 
 namespace {
 
 using namespace std::string_literals;
+using cvltest::referenceNumber;
 using qorvian::Scanner;
-
-// The grammar told in terms of std::from_chars: one leading '+' may stand where a '-' could,
-// and the whole token must convert without a range error.
-template <typename T>
-std::optional<T> reference(std::string_view token) {
-  if (token.starts_with('+') && token.find_first_of("+-", 1) != 1) token.remove_prefix(1);
-  T value{};
-  const auto [stop, error] = std::from_chars(token.data(), token.data() + token.size(), value);
-  if (error != std::errc() || stop != token.data() + token.size()) return std::nullopt;
-  return value;
-}
 
 // Doubles compare by their bits: -0.0 and the sign of a NaN count.
 uint64_t bits(double value) {
@@ -43,8 +34,8 @@ uint64_t bits(double value) {
 // double in either order. The data rows' parser sees it after `before` and a blank, as the line
 // file's window holds it: the bytes before may be digits of a neighbour.
 void expectSameAsFromChars(const std::string& token, size_t pad, const std::string& before) {
-  const auto wantDouble = reference<double>(token);
-  const auto wantInt = reference<int64_t>(token);
+  const auto wantDouble = referenceNumber<double>(token);
+  const auto wantInt = referenceNumber<int64_t>(token);
   const std::string blanks(pad, ' ');
   std::vector<std::string> lines = {token, blanks + token, " \t\v" + token + "\r\f\n"};
   if (!token.empty()) lines.push_back(blanks + token + "\r7 1");
