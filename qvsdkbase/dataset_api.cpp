@@ -114,8 +114,11 @@ QvBoolean QorUtilDataSetCreateX(QvArgList args) {
 QvZoneNum QorUtilDataSetGetNumZones() {
   const qvsdkbase::InsideHostCall inside;
   if (enterCall("QorUtilDataSetGetNumZones", {})) return 0;
-  const auto& dataSet = host().dataSet;
-  return dataSet ? static_cast<QvZoneNum>(dataSet->zones.size()) : 0;
+  auto& dataSet = host().dataSet;
+  if (!dataSet) return 0;
+  const auto count = static_cast<QvZoneNum>(dataSet->zones.size());
+  dataSet->zoneCountsAnswered.push_back(count);
+  return count;
 }
 
 // Refuses the zone, adding nothing, when there is no dataset, a key is unknown or missing,

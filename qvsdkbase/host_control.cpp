@@ -2,6 +2,7 @@
 #include "qvsdkbase/host_control.h"
 
 #include <memory>
+#include <utility>
 
 #include "qvsdkbase/host_state.h"
 
@@ -15,6 +16,24 @@ void reset() {
   for (auto& handle : h.addOnHandles) retired.addOns.push_back(std::move(handle));
   h = Host{};
   h.retired = std::move(retired);
+}
+
+LoadResult takeLoadResult(size_t loader) {
+  Host& h = host();
+  LoadResult result;
+  result.dataSet = std::exchange(h.dataSet, std::nullopt);
+  result.messages = std::exchange(h.messages, {});
+  for (size_t i = 0; i < h.loaders.size(); ++i) {
+    std::optional<std::vector<std::string>> stored = std::exchange(h.loaders[i].instructions, {});
+    if (i == loader) result.instructions = std::move(stored);
+  }
+  h.calls = {};
+  h.lockViolations = {};
+  return result;
+}
+
+void setCallLog(bool on) {
+  host().logCalls = on;
 }
 
 void injectFault(const std::string& function, int64_t nth, FaultKind kind, int32_t result) {

@@ -72,6 +72,10 @@ struct DataSet {
   std::string loaderName;
   std::vector<std::string> variables;
   std::vector<Zone> zones;  // zone n is zones[n - 1]
+  // What QorUtilDataSetGetNumZones answered while this dataset was the current one, in order. A
+  // loader asks before it adds the zones of each file after the first, so a load of n files
+  // that succeeded holds n - 1 answers: where each later file's zones begin.
+  std::vector<QvZoneNum> zoneCountsAnswered;
 };
 
 struct AddOn {
@@ -104,6 +108,15 @@ enum class FaultKind {
 // variable, mapped with huge pages when large. Throws std::bad_alloc.
 QVSDKBASE_API std::shared_ptr<void> allocateValueBlock(size_t bytes);
 
+// Everything that loads left in the host, taken out of it by takeLoadResult.
+struct LoadResult {
+  std::optional<DataSet> dataSet;     // with its value arrays, which now belong to the caller
+  std::vector<std::string> messages;  // error-dialog texts, in order
+  // The instruction list that the chosen loader handed back with QorUtilImportSetLoaderInstr;
+  // nothing when it handed none back.
+  std::optional<std::vector<std::string>> instructions;
+};
+
 // Forgets everything: dataset, add-ons, loaders, call log, messages, lock state, violations,
 // faults and the message sink. Handles given out before stay allocated but unknown to the host.
 QVSDKBASE_API void reset();
@@ -114,6 +127,19 @@ QVSDKBASE_API void reset();
 // QorUtilArgListAppendArray appends the array and returns result.
 QVSDKBASE_API void injectFault(const std::string& function, int64_t nth, FaultKind kind,
                                int32_t result = 0);
+
+// Takes the dataset, the error-dialog texts and the instructions stored for loaders[loader] out of
+// the host, and clears every loader's stored instructions, the call log and the lock
+// violations. The host keeps its registered add-ons and loaders (their handles and callbacks stay
+// valid), its lock state and its armed faults: a long-lived process runs load after load,
+// taking each result out, and a result it does not want (a refused load) is simply dropped.
+// REQUIRES: no load is running.
+QVSDKBASE_API LoadResult takeLoadResult(size_t loader);
+
+// Switches the call log on (as it starts) or off. While it is off, calls() stays as it is:
+// a process that runs thousands of loads keeps no record of their calls. Faults and lock
+// violations are counted and recorded either way.
+QVSDKBASE_API void setCallLog(bool on);
 
 QVSDKBASE_API const std::vector<Call>& calls();
 QVSDKBASE_API const std::vector<std::string>& messages();  // error-dialog texts, in order

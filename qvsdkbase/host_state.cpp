@@ -30,7 +30,7 @@ Host& host() {
 
 std::optional<FiredFault> enterCall(const char* function, std::string detail, bool needsLock) {
   Host& h = host();
-  h.calls.push_back(Call{function, std::move(detail)});
+  if (h.logCalls) h.calls.push_back(Call{function, std::move(detail)});
   if (needsLock && h.locks.empty()) {
     recordViolation(std::string(function) + " called without the host lock");
   }

@@ -39,6 +39,7 @@ struct RetiredHandles {
 };
 
 struct Host {
+  bool logCalls = true;
   std::vector<Call> calls;
   std::vector<std::string> messages;
   std::function<void(const std::string&)> messageSink;

@@ -9,6 +9,9 @@
 #include "host/arg_list.h"
 #include "host/string_list.h"
 #include "qvsdkbase/host_control.h"
+#include "tests/support/temp_dir.h"
+
+extern "C" void InitQorAddOn113(void);
 
 namespace {
 
@@ -115,6 +118,49 @@ TEST(ValueMemory, ArraysAndBlocksAreZeroedAndWritableOnEitherSideOfThePageThresh
     ASSERT_NE(block, nullptr) << bytes;
     expectZeroedAndWritable(block.get(), bytes == 0 ? 1 : bytes, "block");
   }
+}
+
+// A long-lived process: load after load through the registered add-on, each result taken out
+// of the host, which keeps the registration and, with its call log off, no record of the calls.
+TEST(LongLivedHost, ResultsAreTakenOutAndTheRegistrationStays) {
+  const cvltest::TempDir folder;
+  const std::string header = "# CONVERGE\n# column 1 2 3\n# a b c\n# (x) (y) (z)\n";
+  const std::string good = folder.write("good.out", header + "# (none) R S\n1 2 3\n4 5 6\n");
+  const std::string bad = folder.write("bad.out", header + "#\n1 2 3\n4 5\n");
+  qvsdkbase::reset();
+  InitQorAddOn113();
+  qvsdkbase::setCallLog(false);
+  const struct {
+    std::vector<std::string> files;
+    size_t zones;                           // in the dataset taken out; 0: no dataset
+    std::vector<QvZoneNum> countsAnswered;  // where each later file's zones begin
+    size_t messages;
+  } loads[] = {
+      {{good}, 2, {}, 0},
+      {{good, good, good}, 6, {2, 4}, 0},
+      {{bad}, 1, {}, 1},  // refused after its zone was added: the caller drops it
+      {{good}, 2, {}, 0},
+  };
+  for (const auto& load : loads) {
+    QvStringList picked = qvsdkbase::makeStringList(load.files);
+    qvsdkbase::loaders()[0].selectedCallback(picked);
+    qvsdkbase::freeStringList(picked);
+    qvsdkbase::LoadResult result = qvsdkbase::takeLoadResult(0);
+    const std::string what = load.files.front() + " x" + std::to_string(load.files.size());
+    ASSERT_TRUE(result.dataSet.has_value()) << what;
+    EXPECT_EQ(result.dataSet->zones.size(), load.zones) << what;
+    EXPECT_EQ(result.dataSet->zoneCountsAnswered, load.countsAnswered) << what;
+    EXPECT_EQ(result.messages.size(), load.messages) << what;
+    EXPECT_EQ(result.instructions.has_value(), load.messages == 0) << what;
+    EXPECT_EQ(qvsdkbase::dataSet(), nullptr) << what;
+    EXPECT_TRUE(qvsdkbase::messages().empty() && qvsdkbase::calls().empty()) << what;
+    ASSERT_EQ(qvsdkbase::loaders().size(), 1u) << what;
+    EXPECT_FALSE(qvsdkbase::loaders()[0].instructions.has_value()) << what;
+    EXPECT_EQ(qvsdkbase::lockDepth(), 0) << what;
+  }
+  qvsdkbase::setCallLog(true);
+  QorUtilDataSetGetNumZones();
+  EXPECT_EQ(qvsdkbase::calls().size(), 1u);
 }
 
 }  // namespace
