@@ -53,4 +53,8 @@ std::optional<std::string> defaultAddOnPath(std::string& error) {
   return os::besideProgram(CVL_ADDON_FILE_NAME, error);
 }
 
+std::optional<std::string> addOnPathBesideModule(const void* address, std::string& error) {
+  return os::besideModule(CVL_ADDON_FILE_NAME, address, error);
+}
+
 }  // namespace minihost

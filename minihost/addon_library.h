@@ -38,6 +38,12 @@ class AddOnLibrary {
 // folder cannot be found.
 std::optional<std::string> defaultAddOnPath(std::string& error);
 
+// The add-on built beside the loaded module (a program or a shared library, such as the Python
+// extension) that holds the code or data at address: how a library finds the add-on installed
+// with it, wherever the process's executable is. Nothing, with a reason in error, when that
+// folder cannot be found.
+std::optional<std::string> addOnPathBesideModule(const void* address, std::string& error);
+
 }  // namespace minihost
 
 #endif  // CVL_MINIHOST_ADDON_LIBRARY_H

@@ -24,6 +24,12 @@ void unloadLibrary(void* library) noexcept;
 // loadLibrary takes. Nothing, with the reason in error, when the folder cannot be found or named.
 std::optional<std::string> besideProgram(const std::string& fileName, std::string& error);
 
+// The full name of fileName in the folder of the loaded module (a program or a shared library)
+// that holds the code or data at address, as a narrow name that loadLibrary takes. Nothing, with
+// the reason in error, when no loaded module holds address or its folder cannot be named.
+std::optional<std::string> besideModule(const std::string& fileName, const void* address,
+                                        std::string& error);
+
 }  // namespace minihost::os
 
 #endif  // CVL_MINIHOST_DYNAMIC_LIBRARY_H

@@ -1,4 +1,5 @@
-// Library loading on POSIX systems: dlopen, dlsym, and the program's folder from /proc.
+// Library loading on POSIX systems: dlopen, dlsym, the program's folder from /proc and a
+// module's from dladdr.
 #include <dlfcn.h>
 
 #include <filesystem>
@@ -36,6 +37,16 @@ std::optional<std::string> besideProgram(const std::string& fileName, std::strin
     return std::nullopt;
   }
   return (program.parent_path() / fileName).string();
+}
+
+std::optional<std::string> besideModule(const std::string& fileName, const void* address,
+                                        std::string& error) {
+  Dl_info module{};
+  if (dladdr(address, &module) == 0 || module.dli_fname == nullptr) {
+    error = "cannot find the module that holds this code";
+    return std::nullopt;
+  }
+  return (std::filesystem::path(module.dli_fname).parent_path() / fileName).string();
 }
 
 }  // namespace minihost::os

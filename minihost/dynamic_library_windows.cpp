@@ -1,6 +1,6 @@
-// Library loading on Windows: LoadLibraryExA with a full path, GetProcAddress, and the
-// program's folder from GetModuleFileNameW. Narrow names are in the process's ANSI code page, as
-// the command line gives them.
+// Library loading on Windows: LoadLibraryExA with a full path, GetProcAddress, and the folder of
+// the program or of a module from GetModuleFileNameW. Narrow names are in the process's ANSI code
+// page, as the command line gives them.
 #include <windows.h>
 
 #include <string_view>
@@ -51,13 +51,17 @@ void unloadLibrary(void* library) noexcept {
   ::FreeLibrary(static_cast<HMODULE>(library));
 }
 
-std::optional<std::string> besideProgram(const std::string& fileName, std::string& error) {
+namespace {
+
+// fileName in the folder of module (null: the program), named in the ANSI code page.
+std::optional<std::string> besideModuleHandle(const std::string& fileName, HMODULE module,
+                                              std::string& error) {
   std::wstring program(MAX_PATH, L'\0');
   for (;;) {
     const DWORD length =
-        ::GetModuleFileNameW(nullptr, program.data(), static_cast<DWORD>(program.size()));
+        ::GetModuleFileNameW(module, program.data(), static_cast<DWORD>(program.size()));
     if (length == 0) {
-      error = "cannot find this program's folder: " + systemMessage(::GetLastError());
+      error = "cannot find the module's folder: " + systemMessage(::GetLastError());
       return std::nullopt;
     }
     if (length < program.size()) {
@@ -81,10 +85,28 @@ std::optional<std::string> besideProgram(const std::string& fileName, std::strin
                           nullptr);
   }
   if (size == 0 || lossy) {
-    error = "this program's folder cannot be named in the ANSI code page";
+    error = "the module's folder cannot be named in the ANSI code page";
     return std::nullopt;
   }
   return narrow + fileName;
+}
+
+}  // namespace
+
+std::optional<std::string> besideProgram(const std::string& fileName, std::string& error) {
+  return besideModuleHandle(fileName, nullptr, error);
+}
+
+std::optional<std::string> besideModule(const std::string& fileName, const void* address,
+                                        std::string& error) {
+  HMODULE module = nullptr;
+  if (!::GetModuleHandleExW(
+          GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+          static_cast<LPCWSTR>(address), &module)) {
+    error = "cannot find the module that holds this code: " + systemMessage(::GetLastError());
+    return std::nullopt;
+  }
+  return besideModuleHandle(fileName, module, error);
 }
 
 }  // namespace minihost::os

@@ -6,13 +6,6 @@ namespace {
 
 constexpr size_t kListed = 30;  // variables named in a message at most
 
-// The name without a last " (unit)" part.
-std::string_view withoutUnit(std::string_view name) {
-  if (name.empty() || name.back() != ')') return name;
-  const size_t open = name.rfind(" (");
-  return open == std::string_view::npos ? name : name.substr(0, open);
-}
-
 std::string quotedList(const std::vector<std::string>& variables,
                        const std::vector<size_t>& indices) {
   std::string list;
@@ -25,12 +18,19 @@ std::string quotedList(const std::vector<std::string>& variables,
 
 }  // namespace
 
+NameAndUnit splitUnit(std::string_view fullName) {
+  if (fullName.empty() || fullName.back() != ')') return {fullName, std::nullopt};
+  const size_t open = fullName.rfind(" (");
+  if (open == std::string_view::npos) return {fullName, std::nullopt};
+  return {fullName.substr(0, open), fullName.substr(open + 2, fullName.size() - open - 3)};
+}
+
 std::optional<size_t> findVariable(const std::vector<std::string>& variables, std::string_view name,
                                    std::string& error) {
   std::vector<size_t> matches;
   for (size_t v = 0; v < variables.size(); ++v) {
     if (variables[v] == name) return v;
-    if (withoutUnit(variables[v]) == name) matches.push_back(v);
+    if (splitUnit(variables[v]).name == name) matches.push_back(v);
   }
   if (matches.size() == 1) return matches.front();
   if (matches.empty()) {
