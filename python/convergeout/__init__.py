@@ -1,0 +1,31 @@
+"""Read CONVERGE output files (``*.out``) into numpy arrays and pandas frames.
+
+The files are read by the loader that brings them into the Qorvian host application, with its
+checks, its variables (name and unit), its zones (one per region a file's header names) and
+shared columns, and its messages, which name the file and the line at fault.
+
+Functions
+---------
+load(path, *more_paths)
+    One file, or several compatible ones (cycles, a restart after its run), into a Dataset.
+load_case(folder, pattern="*.out")
+    Every output file of a case folder, one Dataset per file.
+
+Examples
+--------
+>>> import convergeout
+>>> ds = convergeout.load("examples/regions_cycle1.out")
+>>> for zone in ds:
+...     print(zone.number, zone.name, zone.points, float(zone["Pressure"].max()))
+1 regions_cycle1 Intake 300 0.1039991227
+2 regions_cycle1 Cylinder 300 4.90587393
+3 regions_cycle1 Exhaust 300 0.1169675906
+"""
+
+from ._case import load_case
+from ._dataset import Dataset, Zone, load
+from ._errors import LoadError
+
+__version__ = "1.0.0"
+
+__all__ = ["Dataset", "LoadError", "Zone", "__version__", "load", "load_case"]

@@ -1,0 +1,32 @@
+"""The examples in the package's docstrings run and print what they show."""
+
+import doctest
+import subprocess
+import sys
+
+import pytest
+
+import convergeout
+from convergeout import _case, _dataset, _errors
+from conftest import ROOT
+
+
+@pytest.mark.parametrize("module", [convergeout, _dataset, _errors, _case],
+                         ids=lambda m: m.__name__)
+def test_docstring_examples(module, monkeypatch):
+    monkeypatch.chdir(ROOT)
+    result = doctest.testmod(module, optionflags=doctest.ELLIPSIS | doctest.NORMALIZE_WHITESPACE)
+    assert result.attempted > 0 and result.failed == 0
+
+
+def test_version_is_the_projects():
+    cmake = (ROOT / "CMakeLists.txt").read_text()
+    assert f"VERSION {convergeout.__version__} " in cmake
+
+
+def test_the_readme_example_draws_its_picture(tmp_path):
+    picture = tmp_path / "pressure.png"
+    run = subprocess.run([sys.executable, str(ROOT / "examples" / "plot_pressure.py"),
+                          str(picture)], capture_output=True, text=True, check=True)
+    assert run.stdout.startswith("3 files, 7 zones")
+    assert picture.read_bytes()[:8] == b"\x89PNG\r\n\x1a\n" and picture.stat().st_size > 20000
