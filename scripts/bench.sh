@@ -11,9 +11,11 @@
 #   3. the header reader's cost on files of 1 MB to 1 GB.
 # With --big it then generates a file larger than 4 GiB, loads it in process with a check of its
 # values at the first, middle and last rows, loads it once more with minihost for its peak RSS,
-# and deletes it.
+# and deletes it. With --python it measures the Python package on the two 100 MB files instead
+# (bench/python_load_benchmark.py: convergeout.load against the bare selection callback, numpy
+# and pandas in the same process, 11 rounds; peak RSS).
 #
-#   scripts/bench.sh [--big] [--prepare-only] [--no-build]
+#   scripts/bench.sh [--big | --python] [--prepare-only] [--no-build]
 #
 # --prepare-only builds and generates, and measures nothing; --no-build uses the programs already
 # in the build folder.
@@ -25,14 +27,16 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 big=false
+python=false
 prepare_only=false
 build_first=true
 for arg in "$@"; do
   case "$arg" in
     --big) big=true ;;
+    --python) python=true ;;
     --prepare-only) prepare_only=true ;;
     --no-build) build_first=false ;;
-    *) echo "usage: $0 [--big] [--prepare-only] [--no-build]" >&2; exit 2 ;;
+    *) echo "usage: $0 [--big | --python] [--prepare-only] [--no-build]" >&2; exit 2 ;;
   esac
 done
 
@@ -44,7 +48,7 @@ bin=$build/bin
 if $build_first; then
   cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
   cmake --build "$build" -j "$(nproc)" --target generate-out-file cvl-bench-load \
-    cvl-fair-floor cvl-bench-header convergeoutloader minihost >/dev/null
+    cvl-fair-floor cvl-bench-header convergeoutloader minihost convergeout_package >/dev/null
 fi
 
 mkdir -p "$data"
@@ -80,6 +84,14 @@ echo "$(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xarg
 echo "build: $build (RelWithDebInfo, $(c++ --version | head -1))"
 echo "transparent huge pages: $(cat /sys/kernel/mm/transparent_hugepage/enabled)," \
   "defrag $(cat /sys/kernel/mm/transparent_hugepage/defrag)"
+
+if $python; then
+  echo "== the Python package, 100 MB files, in one Python process"
+  recache "$data/single-100M.out" "$data/regions-100M.out"
+  PYTHONPATH=$build/python /usr/bin/python3 bench/python_load_benchmark.py --rounds 11 \
+    "$data/single-100M.out" "$data/regions-100M.out"
+  exit 0
+fi
 
 echo "== 1. loader against the floor loops, 100 MB files ($runs rounds after 1 warm-up)"
 recache "$data/single-100M.out" "$data/regions-100M.out"

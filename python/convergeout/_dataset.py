@@ -208,8 +208,21 @@ class Zone(Mapping):
         """
         pandas = _pandas()
         columns = _column_names(self._variables, units)
-        frame = pandas.DataFrame(dict(enumerate(self._arrays)), copy=copy)
-        frame.columns = columns
+        if not copy:
+            frame = pandas.DataFrame(dict(enumerate(self._arrays)), copy=False)
+            frame.columns = columns
+            return frame
+        # The doubles copied once, into one block of columns, which pandas takes as it is; the
+        # integers beside it. Built from the arrays directly, pandas would copy the values twice
+        # over while it gathered them into blocks.
+        doubles = [i for i, a in enumerate(self._arrays) if a.dtype == np.float64]
+        block = np.empty((self._points, len(doubles)), order="F")
+        for j, i in enumerate(doubles):
+            block[:, j] = self._arrays[i]
+        frame = pandas.DataFrame(block, columns=[columns[i] for i in doubles], copy=False)
+        for i, array in enumerate(self._arrays):
+            if array.dtype != np.float64:
+                frame.insert(i, columns[i], array.copy(), allow_duplicates=True)
         return frame
 
 
