@@ -2,6 +2,7 @@
 
 from __future__ import annotations
 
+import operator
 import os
 from collections.abc import ItemsView, Mapping, ValuesView
 from typing import TYPE_CHECKING, Dict, Iterator, List, Optional, Sequence, Tuple, Union
@@ -331,11 +332,15 @@ class Dataset:
                 raise KeyError(f"no zone {key!r}; the zones are {names}")
             numbers = ", ".join(str(z.number) for z in found)
             raise KeyError(f"zones {numbers} are all named {key!r}; ask for one by number")
-        if isinstance(key, bool) or not isinstance(key, int):
+        try:
+            number = operator.index(key) if not isinstance(key, bool) else None
+        except TypeError:
+            number = None
+        if number is None:
             raise TypeError(f"a zone is given by its number or its name, not {key!r}")
-        if not 1 <= key <= len(self._zones):
-            raise KeyError(f"no zone {key}: zones are numbered from 1 to {len(self._zones)}")
-        return self._zones[key - 1]
+        if not 1 <= number <= len(self._zones):
+            raise KeyError(f"no zone {number}: zones are numbered from 1 to {len(self._zones)}")
+        return self._zones[number - 1]
 
     def unit(self, name: str) -> Optional[str]:
         """The unit of a variable (``"MPa"``), or ``None`` when it has none.

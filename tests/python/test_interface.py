@@ -75,7 +75,7 @@ def test_zone_is_a_read_only_mapping_of_arrays(regions):
 def test_dataset_zones_by_number_and_name(regions):
     assert len(regions) == 6 and regions.zones[0] is regions.zone(1)
     assert [z.number for z in regions] == [1, 2, 3, 4, 5, 6]
-    assert regions.zone("regions_cycle2 Exhaust") is regions.zone(6)
+    assert regions.zone("regions_cycle2 Exhaust") is regions.zone(6) is regions.zone(np.int64(6))
     for key, error in [(0, KeyError), (7, KeyError), ("Exhaust", KeyError), (True, TypeError),
                        (2.0, TypeError)]:
         with pytest.raises(error):
