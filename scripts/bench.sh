@@ -12,7 +12,7 @@
 # With --big it then generates a file larger than 4 GiB, loads it in process with a check of its
 # values at the first, middle and last rows, loads it once more with minihost for its peak RSS,
 # and deletes it. With --python it measures the Python package on the two 100 MB files instead
-# (bench/python_load_benchmark.py: convergeout.load against the bare selection callback, numpy
+# (tools/bench/timing/python_load_benchmark.py: convergeout.load against the bare selection callback, numpy
 # and pandas in the same process, 11 rounds; peak RSS).
 #
 #   scripts/bench.sh [--big | --python] [--prepare-only] [--no-build]
@@ -88,7 +88,7 @@ echo "transparent huge pages: $(cat /sys/kernel/mm/transparent_hugepage/enabled)
 if $python; then
   echo "== the Python package, 100 MB files, in one Python process"
   recache "$data/single-100M.out" "$data/regions-100M.out"
-  PYTHONPATH=$build/python /usr/bin/python3 bench/python_load_benchmark.py --rounds 11 \
+  PYTHONPATH=$build/python /usr/bin/python3 tools/bench/timing/python_load_benchmark.py --rounds 11 \
     "$data/single-100M.out" "$data/regions-100M.out"
   exit 0
 fi

@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Builds the coverage preset (clang source-based coverage), runs every test, and prints the line
-# and branch coverage of the add-on's own code: every source file under addon/, assembly/,
-# reader/ and host/ that the build compiled, per file and in total.
+# and branch coverage of the code that goes into the add-on's library: every source file under
+# addon/ (the add-on's own code) and under the stand-ins that are linked into it,
+# standins/qvtoolbox/, standins/qorutilutil_utils/ and standins/common_strutil/, that the build
+# compiled, per file and in total. The stand-in host (standins/qvsdkbase/) and the tools are not
+# counted.
 #
 #   scripts/coverage.sh [--uncovered] [--min-lines PERCENT] [--min-branches PERCENT]
 #
@@ -45,12 +48,12 @@ while IFS= read -r binary; do
   if [ ${#objects[@]} -eq 0 ]; then objects+=("$binary"); else objects+=(-object "$binary"); fi
 done < <(find "$build/bin" -maxdepth 1 -type f \( -perm -u+x -o -name '*.so' \) | sort)
 
-sources=(addon assembly reader host)
+sources=(addon standins/qvtoolbox standins/qorutilutil_utils standins/common_strutil)
 # The AVX2 row reader runs only on a processor that has AVX2; elsewhere it cannot be covered and
 # is left out of the totals, saying so.
 left_out=""
 if ! grep -qw avx2 /proc/cpuinfo; then
-  left_out=reader/indexed_rows_avx2.cpp
+  left_out=addon/rows/indexed_rows_avx2.cpp
   echo "this processor has no AVX2: $left_out is left out of the totals"
 fi
 "$cov" export -summary-only -instr-profile "$build/coverage.profdata" "${objects[@]}" \
@@ -63,7 +66,7 @@ import sys
 summary, root, min_lines, min_branches, left_out = sys.argv[1:6]
 min_lines, min_branches = float(min_lines), float(min_branches)
 data = json.load(open(summary))["data"][0]
-dirs = ("addon/", "assembly/", "reader/", "host/")
+dirs = ("addon/", "standins/qvtoolbox/", "standins/qorutilutil_utils/", "standins/common_strutil/")
 files = [f for f in data["files"] if f["filename"].startswith(root) and
          f["filename"][len(root):].startswith(dirs) and f["filename"][len(root):] != left_out]
 totals = {"lines": [0, 0], "branches": [0, 0]}

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Fuzzes the data rows' number parser against std::from_chars (tests/fuzz/number_fuzzer.cpp),
+# Fuzzes the data rows' number parser against std::from_chars (tools/fuzz/number_fuzzer.cpp),
 # built with clang, libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer in build/fuzz,
 # starting from number tokens of the checked-in load corpus' dictionary.
 #

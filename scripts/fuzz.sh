@@ -21,7 +21,7 @@ if ! [[ "$seconds" =~ ^[0-9]+$ ]]; then
 fi
 
 build=${CVL_FUZZ_BUILD:-build/fuzz}
-corpus=tests/fuzz/corpus
+corpus=tools/fuzz/corpus
 found=$build/found
 artifacts=$build/artifacts
 scratch=$build/tmp
@@ -44,7 +44,7 @@ UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:${UBSAN_OPTIONS:-}" \
   -max_len=65536 \
   -timeout=20 \
   -rss_limit_mb=2048 \
-  -dict=tests/fuzz/out_format.dict \
+  -dict=tools/fuzz/out_format.dict \
   -artifact_prefix="$artifacts/" \
   -print_final_stats=1 \
   "$@" "$found" "$corpus" || status=$?

@@ -8,9 +8,9 @@
 #include <cstdlib>
 #include <new>
 
-#include "qvsdkbase/host_control.h"
+#include "standins/qvsdkbase/host_control.h"
 
-namespace cvltest {
+namespace cvl::test {
 namespace {
 
 constexpr size_t kMaxRecorded = size_t{1} << 16;
@@ -93,7 +93,7 @@ std::span<const uint32_t> allocationPositions() {
                                 : kMaxRecorded};
 }
 
-}  // namespace cvltest
+}  // namespace cvl::test
 
 // Visible outside the program, so that its shared libraries allocate through it too.
 #if defined(__GNUC__)
@@ -102,9 +102,9 @@ std::span<const uint32_t> allocationPositions() {
 #define CVL_REPLACED
 #endif
 
-using cvltest::allocate;
-using cvltest::allocateOrNull;
-using cvltest::freeAligned;
+using cvl::test::allocate;
+using cvl::test::allocateOrNull;
+using cvl::test::freeAligned;
 
 // Each form of operator new and delete, for single objects (brackets empty) and for arrays.
 #define CVL_REPLACE_NEW_AND_DELETE(brackets)                                               \

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <span>
 
-namespace cvltest {
+namespace cvl::test {
 
 // Starts counting on this thread, from 0. failAt is the number (from 1) of the allocation that
 // throws; 0 lets every allocation succeed. With onward set, every allocation after it throws too,
@@ -24,6 +24,6 @@ bool allocationFailed();
 // allocationPositions()[k - 1] host calls. Valid until the next start.
 std::span<const uint32_t> allocationPositions();
 
-}  // namespace cvltest
+}  // namespace cvl::test
 
 #endif  // CVL_TESTS_SUPPORT_ALLOCATION_FAULTS_H

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace cvltest {
+namespace cvl::test {
 
 // Runs program with arguments (each passed as it is, with no shell in between) in the folder
 // workingDir, its standard output going to the file outFile and its standard error to errFile
@@ -17,6 +17,6 @@ int runProgram(const std::string& program, const std::vector<std::string>& argum
                const std::string& workingDir, const std::string& outFile,
                const std::string& errFile);
 
-}  // namespace cvltest
+}  // namespace cvl::test
 
 #endif  // CVL_TESTS_SUPPORT_CHILD_PROCESS_H

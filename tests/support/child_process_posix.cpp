@@ -6,7 +6,7 @@
 
 #include "tests/support/child_process.h"
 
-namespace cvltest {
+namespace cvl::test {
 
 int runProgram(const std::string& program, const std::vector<std::string>& arguments,
                const std::string& workingDir, const std::string& outFile,
@@ -36,4 +36,4 @@ int runProgram(const std::string& program, const std::vector<std::string>& argum
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-}  // namespace cvltest
+}  // namespace cvl::test

@@ -4,7 +4,7 @@
 
 #include "tests/support/child_process.h"
 
-namespace cvltest {
+namespace cvl::test {
 
 namespace {
 
@@ -66,4 +66,4 @@ int runProgram(const std::string& program, const std::vector<std::string>& argum
   return status;
 }
 
-}  // namespace cvltest
+}  // namespace cvl::test

@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "qvsdkbase/host_control.h"
-#include "reader/out_file_header.h"
+#include "addon/header/out_file_header.h"
+#include "standins/qvsdkbase/host_control.h"
 #include "tests/support/temp_dir.h"
 
-namespace cvltest {
+namespace cvl::test {
 
 // The dialog texts joined by '\n'; one about a line of the file path, in the exact form
 // File "<path>", line <n>: <text>   is written "<n>: <text>", any other as it is.
@@ -62,6 +62,6 @@ inline void expectHeaders(std::span<const std::pair<std::string, std::string>> c
     EXPECT_EQ(readHeader(TempDir().write(fileName, text)), expected) << text;
 }
 
-}  // namespace cvltest
+}  // namespace cvl::test
 
 #endif  // CVL_TESTS_SUPPORT_HEADER_READING_H

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string_view>
 
-namespace cvltest {
+namespace cvl::test {
 
 // The value of token as a T, or nullopt when it is no number of the grammar: one leading '+'
 // may stand where a '-' could, and the whole token must convert without a range error.
@@ -19,4 +19,4 @@ std::optional<T> referenceNumber(std::string_view token) {
   return value;
 }
 
-}  // namespace cvltest
+}  // namespace cvl::test

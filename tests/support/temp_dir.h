@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace cvltest {
+namespace cvl::test {
 
 class TempDir {
  public:
@@ -56,6 +56,6 @@ inline std::filesystem::path testDataDir() {
 }
 #endif
 
-}  // namespace cvltest
+}  // namespace cvl::test
 
 #endif  // CVL_TESTS_SUPPORT_TEMP_DIR_H

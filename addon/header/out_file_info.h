@@ -1,0 +1,80 @@
+// The CONVERGE output file (*.out) as this loader reads it, and OutFileInfo, the description of
+// one such file.
+//
+// A file is a plain-text table: five header lines, then one data row per point. Lines count
+// from 1; every line is read as white-space separated tokens.
+//
+//   line 1  banner line             "#", then "CONVERGE" in any case; the rest is ignored
+//   line 2  column row              "#", "column" in any case, then the numbers 1, 2, 3, ...
+//   line 3  variable name row       "#", then one name per column
+//   line 4  secondary variable row  "#", then per column a unit, or one of the marker words
+//                                   "(number)" (32-bit integer, no unit), "(dimensionless)" or
+//                                   "(none)" (no unit); any case
+//   line 5  location row            "#", then nothing, or per column a location; "(none)"
+//                                   (any case) marks a column shared by all of the file's zones
+//   line 6+ data rows               one value per column; every line after the fifth is a point
+//
+// Example, a file case.out with one shared column and two regions:
+//
+//   # CONVERGE 4.0.3/  Aug  6 2024       Run Date:Wed Jun  4 14:16:41 2025
+//   # column        1                2                3                4                5
+//   #           Crank             Mass             Temp             Mass             Temp
+//   #           (DEG)             (kg)              (K)             (kg)              (K)
+//   #          (none)          Region0          Region0          Region1          Region1
+//      -3.7800000e+02    1.2000000e-03    3.0000000e+02    1.1000000e-03    3.1000000e+02
+//
+// Variables are named by name and unit ("Crank (DEG)", "Mass (kg)"); a marker word adds no unit.
+// Each run of columns with the same location is one zone, named after the file's stem and the
+// location ("case Region0", "case Region1"); a location that comes back after another opens a
+// new zone of the same name. A file without locations, or whose locations are all "(none)", is
+// one zone named after its stem ("case"). Here the variables are Crank (DEG), Mass (kg) and
+// Temp (K); "Crank (DEG)" is stored once, in zone "case Region0", and shared by zone
+// "case Region1".
+//
+// With one zone, trailing columns may lack values: the first data row decides how many columns
+// are read, and every column it fills is a variable of its own (repeated names included). With
+// several zones the first data row must fill every column of the column row, and every one of
+// them must be named on the variable name row.
+#ifndef CVL_ADDON_HEADER_OUT_FILE_INFO_H
+#define CVL_ADDON_HEADER_OUT_FILE_INFO_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "standins/qorutil/qorutil_api.h"
+
+namespace cvl {
+
+// The host's data type codes (QV_DATATYPE_DOUBLE, QV_DATATYPE_INT32) as typed constants.
+inline constexpr QvDataType kTypeDouble = 2;  // 8-byte double: every column but "(number)"
+inline constexpr QvDataType kTypeInt32 = 3;   // 4-byte integer: a "(number)" column
+
+// The dataset title that an accepted banner line gives.
+inline constexpr const char* kDataSetTitle = "CONVERGE Data";
+// The loader's name: registration, dataset creation and the hand-back of instructions.
+inline constexpr const char* kLoaderName = "CONVERGE Output File Loader";
+
+// The description of one file, filled by readOutFileHeader. Comes in fresh (empty title, empty
+// lists); every list is appended to, never cleared.
+struct OutFileInfo {
+  std::string title;         // "CONVERGE Data" once the banner line is accepted
+  int64_t numPoints = 0;     // number of data rows: the file's line count minus 5
+  int32_t numColumns = 0;    // count of the numbers on the column row
+  int32_t numValues = 0;     // values on the first data row; every row is read for this many
+  int32_t numVariables = 0;  // number of variables, the length of varNames
+  int32_t numZones = 0;      // zones of the file as the location row gives them; at least 1
+  std::vector<std::string> varNames;        // variable names, in variable order
+  std::vector<QvDataType> varDataTypes;     // data type code of each variable
+  std::vector<std::string> zoneNames;       // name of each zone, in zone order
+  std::vector<std::string> columnNames;     // per column: its full variable name
+  std::vector<QvDataType> columnDataTypes;  // per column: its data type code
+  std::vector<int32_t> columnVariable;      // per column: 0-based index of its variable
+  std::vector<int32_t> columnZone;          // per column: 0-based zone within the file
+  std::vector<bool> columnShared;           // per column: location "(none)"; values go to the
+                                            // file's first zone, shared by its other zones
+};
+
+}  // namespace cvl
+
+#endif  // CVL_ADDON_HEADER_OUT_FILE_INFO_H

@@ -1,0 +1,176 @@
+// The stand-in host's inspection and control interface, for the tests and the minihost program.
+//
+// libqvsdkbase implements the host's C API (standins/qorutil/qorutil_api.h) over one in-memory host
+// per process. Everything here reads or changes that host. Nothing here is called by the add-on.
+// None of these functions is thread-safe; the host, like the real one, runs the add-on on one
+// thread.
+#ifndef CVL_STANDINS_QVSDKBASE_HOST_CONTROL_H
+#define CVL_STANDINS_QVSDKBASE_HOST_CONTROL_H
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "standins/qorutil/qorutil_api.h"
+
+// What the library exports. The build defines QVSDKBASE_BUILD while it compiles the library
+// itself; everything else that includes this header imports.
+#if defined(_WIN32)
+#if defined(QVSDKBASE_BUILD)
+#define QVSDKBASE_API __declspec(dllexport)
+#else
+#define QVSDKBASE_API __declspec(dllimport)
+#endif
+#else
+#define QVSDKBASE_API __attribute__((visibility("default")))
+#endif
+
+namespace qvsdkbase {
+
+// One call of the C API, in the order made. detail summarises the argument that tells calls of
+// one function apart: the key of an append, the text of a message or string, "on"/"off" for
+// QorUtilPleaseWait, the zone name for QorUtilDataSetAddZoneX; empty where there is none.
+struct Call {
+  std::string function;
+  std::string detail;
+};
+
+// The values of one variable in one zone. Zones that share a variable hold the same array.
+struct QVSDKBASE_API ValueArray {
+  ValueArray(QvDataType type, int64_t size);  // zero-filled; throws std::bad_alloc
+  // An array inside block, a zero-filled allocation that several arrays share; the last of
+  // them to go frees it.
+  ValueArray(QvDataType type, int64_t size, std::shared_ptr<void> block, void* data);
+  ~ValueArray();
+  ValueArray(const ValueArray&) = delete;
+  ValueArray& operator=(const ValueArray&) = delete;
+
+  QvDataType type;              // QV_DATATYPE_DOUBLE or QV_DATATYPE_INT32
+  int64_t size;                 // number of values
+  void* data;                   // size doubles or size int32_t values
+  size_t mappedBytes = 0;       // length of data's own mapping; 0 when data came from calloc
+  std::shared_ptr<void> block;  // the allocation that holds data, when shared with other arrays
+
+  double asDouble(int64_t index) const;  // the value at index, an integer converted
+};
+
+struct Zone {
+  std::string name;
+  int64_t points = 0;
+  std::vector<QvDataType> types;      // one per variable, as given in "VarDataType"
+  std::vector<QvZoneNum> shareZones;  // one per variable, as given in "VarShareZoneList"; all
+                                      // 0 when the zone was given none
+  bool shareListGiven = false;        // "VarShareZoneList" was among the zone's arguments
+  std::vector<std::shared_ptr<ValueArray>> values;  // one per variable
+};
+
+struct DataSet {
+  std::string title;
+  std::string loaderName;
+  std::vector<std::string> variables;
+  std::vector<Zone> zones;  // zone n is zones[n - 1]
+  // What QorUtilDataSetGetNumZones answered while this dataset was the current one, in order. A
+  // loader asks before it adds the zones of each file after the first, so a load of n files
+  // that succeeded holds n - 1 answers: where each later file's zones begin.
+  std::vector<QvZoneNum> zoneCountsAnswered;
+};
+
+struct AddOn {
+  int32_t productCode = 0;
+  std::string name;
+  std::string version;
+  std::string author;
+};
+
+struct Loader {
+  std::string name;
+  std::string fileNameExtensions;
+  int64_t callbackVersion = 0;
+  QvLoaderCallback callback = nullptr;
+  QvLoaderSelectedCallback selectedCallback = nullptr;
+  int64_t allowMultiFileSelection = 0;
+  int64_t advancedOptions = 0;
+  // The instruction list last handed back with QorUtilImportSetLoaderInstr, for replay.
+  std::optional<std::vector<std::string>> instructions;
+};
+
+// How an injected fault makes a call fail.
+enum class FaultKind {
+  Fail,     // the function's failure result: false, a null handle, 0, or nothing
+  Result,   // QorUtilArgListAppendArray only: return the given result
+  BadAlloc  // throw std::bad_alloc, as an allocation failing inside the host would
+};
+
+// A zero-filled block of bytes for the arrays of one zone: one allocation instead of one per
+// variable, mapped with huge pages when large. Throws std::bad_alloc.
+QVSDKBASE_API std::shared_ptr<void> allocateValueBlock(size_t bytes);
+
+// Everything that loads left in the host, taken out of it by takeLoadResult.
+struct LoadResult {
+  std::optional<DataSet> dataSet;     // with its value arrays, which now belong to the caller
+  std::vector<std::string> messages;  // error-dialog texts, in order
+  // The instruction list that the chosen loader handed back with QorUtilImportSetLoaderInstr;
+  // nothing when it handed none back.
+  std::optional<std::vector<std::string>> instructions;
+};
+
+// Forgets everything: dataset, add-ons, loaders, call log, messages, lock state, violations,
+// faults and the message sink. Handles given out before stay allocated but unknown to the host.
+QVSDKBASE_API void reset();
+
+// Makes the nth call (from 1, counted from now) of the named C API function fail as kind says.
+// Several faults may be armed at once. A failing call is logged and has no other effect, except
+// that a failing QorUtilDataLoadFinishX still ends the load bracket; a Result fault on
+// QorUtilArgListAppendArray appends the array and returns result.
+QVSDKBASE_API void injectFault(const std::string& function, int64_t nth, FaultKind kind,
+                               int32_t result = 0);
+
+// Takes the dataset, the error-dialog texts and the instructions stored for loaders[loader] out of
+// the host, and clears every loader's stored instructions, the call log and the lock
+// violations. The host keeps its registered add-ons and loaders (their handles and callbacks stay
+// valid), its lock state and its armed faults: a long-lived process runs load after load,
+// taking each result out, and a result it does not want (a refused load) is simply dropped.
+// REQUIRES: no load is running.
+QVSDKBASE_API LoadResult takeLoadResult(size_t loader);
+
+// Switches the call log on (as it starts) or off. While it is off, calls() stays as it is:
+// a process that runs thousands of loads keeps no record of their calls. Faults and lock
+// violations are counted and recorded either way.
+QVSDKBASE_API void setCallLog(bool on);
+
+QVSDKBASE_API const std::vector<Call>& calls();
+QVSDKBASE_API const std::vector<std::string>& messages();  // error-dialog texts, in order
+// Called with each error-dialog text as it is shown, after it is recorded.
+QVSDKBASE_API void setMessageSink(std::function<void(const std::string&)> sink);
+
+// The current dataset, or null when none was created; valid until the next host call.
+QVSDKBASE_API const DataSet* dataSet();
+QVSDKBASE_API const std::vector<AddOn>& addOns();
+QVSDKBASE_API const std::vector<Loader>& loaders();
+
+// Lock state: nesting depth of LockOn/LockStart; open load brackets; busy indication.
+QVSDKBASE_API int lockDepth();
+QVSDKBASE_API int loadDepth();
+QVSDKBASE_API bool busy();
+// One description per call made without the lock held, or per unpaired unlock.
+QVSDKBASE_API const std::vector<std::string>& lockViolations();
+
+// Arg lists and string lists given out and not yet freed, host-side lists included.
+QVSDKBASE_API size_t openArgLists();
+QVSDKBASE_API size_t openStringLists();
+
+// True while a C API call runs on this thread: what is allocated then is the host's own.
+QVSDKBASE_API bool insideHostCall();
+
+// Host-side string lists (the picked file names, a stored instruction list): made and freed as
+// the host itself does, outside the add-on's lock, without a violation or a log entry.
+QVSDKBASE_API QvStringList makeStringList(const std::vector<std::string>& entries);
+QVSDKBASE_API std::vector<std::string> readStringList(QvStringList list);
+QVSDKBASE_API void freeStringList(QvStringList list);
+
+}  // namespace qvsdkbase
+
+#endif  // CVL_STANDINS_QVSDKBASE_HOST_CONTROL_H

@@ -1,0 +1,78 @@
+#include "standins/qvsdkbase/host_state.h"
+
+#include <new>
+
+namespace qvsdkbase {
+
+namespace {
+
+// C API calls in progress on this thread: more than one only when a call runs the add-on.
+thread_local int hostCallDepth = 0;
+
+}  // namespace
+
+InsideHostCall::InsideHostCall() noexcept {
+  ++hostCallDepth;
+}
+
+InsideHostCall::~InsideHostCall() {
+  --hostCallDepth;
+}
+
+bool insideHostCall() {
+  return hostCallDepth > 0;
+}
+
+Host& host() {
+  static Host theHost;
+  return theHost;
+}
+
+std::optional<FiredFault> enterCall(const char* function, std::string detail, bool needsLock) {
+  Host& h = host();
+  if (h.logCalls) h.calls.push_back(Call{function, std::move(detail)});
+  if (needsLock && h.locks.empty()) {
+    recordViolation(std::string(function) + " called without the host lock");
+  }
+  std::optional<FiredFault> fired;
+  for (auto fault = h.faults.begin(); fault != h.faults.end();) {
+    if (fault->function == function && --fault->remaining == 0) {
+      if (!fired) fired = FiredFault{fault->kind, fault->result};
+      fault = h.faults.erase(fault);
+    } else {
+      ++fault;
+    }
+  }
+  if (fired && fired->kind == FaultKind::BadAlloc) throw std::bad_alloc();
+  return fired;
+}
+
+void recordViolation(std::string description) {
+  host().lockViolations.push_back(std::move(description));
+}
+
+QvArgList_s* findArgList(QvArgList handle) {
+  auto& lists = host().argLists;
+  const auto found = lists.find(handle);
+  return found == lists.end() ? nullptr : found->second.get();
+}
+
+QvStringList_s* findStringList(QvStringList handle) {
+  auto& lists = host().stringLists;
+  const auto found = lists.find(handle);
+  return found == lists.end() ? nullptr : found->second.get();
+}
+
+std::optional<size_t> findAddOn(QvAddOn handle) {
+  const auto& handles = host().addOnHandles;
+  for (size_t i = 0; i < handles.size(); ++i) {
+    if (handle != nullptr && handles[i].get() == handle) return i;
+  }
+  return std::nullopt;
+}
+
+std::string copyText(const char* text) {
+  return text == nullptr ? std::string() : text;
+}
+
+}  // namespace qvsdkbase

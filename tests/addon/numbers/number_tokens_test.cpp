@@ -1,0 +1,136 @@
+// Number tokens as both readers take them, against std::from_chars: the scanner (header lines,
+// the first data row) among every kind of white space, and the data rows' parser and the whole
+// token conversions among bytes that must not count; every form of the grammar, bit for bit.
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <charconv>
+#include <cstdio>
+#include <optional>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "addon/numbers/decimal_conversion.h"
+#include "addon/numbers/padded_number.h"
+#include "standins/common_strutil/scanner.h"
+#include "tests/support/reference_number.h"
+
+namespace {
+
+using namespace std::string_literals;
+using cvl::test::referenceNumber;
+using qorvian::Scanner;
+
+// Doubles compare by their bits: -0.0 and the sign of a NaN count.
+uint64_t bits(double value) {
+  return std::bit_cast<uint64_t>(value);
+}
+
+// Reads token with every reader and compares with the reference. The scanner sees it alone and
+// among white space, pad blanks moving it across its 64-byte blocks, each line in a heap block of
+// its exact size (a sanitizer build catches a read past its end), tested for an integer and a
+// double in either order. The data rows' parser sees it after `before` and a blank, as the line
+// file's window holds it: the bytes before may be digits of a neighbour.
+void expectSameAsFromChars(const std::string& token, size_t pad, const std::string& before) {
+  const auto wantDouble = referenceNumber<double>(token);
+  const auto wantInt = referenceNumber<int64_t>(token);
+  const std::string blanks(pad, ' ');
+  std::vector<std::string> lines = {token, blanks + token, " \t\v" + token + "\r\f\n"};
+  if (!token.empty()) lines.push_back(blanks + token + "\r7 1");
+  for (const std::string& line : lines) {
+    const std::vector<char> bytes(line.begin(), line.end());
+    Scanner intFirst({bytes.data(), bytes.size()}), doubleFirst({bytes.data(), bytes.size()});
+    const auto shown = [&line] { return testing::PrintToString(line); };
+    ASSERT_EQ(intFirst.hasNextInt64Token(), wantInt.has_value()) << shown();
+    ASSERT_EQ(intFirst.hasNextDoubleToken(), wantDouble.has_value()) << shown();
+    ASSERT_EQ(intFirst.nextInt64Token(), wantInt.value_or(0)) << shown();
+    ASSERT_EQ(doubleFirst.hasNextDoubleToken(), wantDouble.has_value()) << shown();
+    ASSERT_EQ(doubleFirst.hasNextInt64Token(), wantInt.has_value()) << shown();
+    ASSERT_EQ(bits(doubleFirst.nextDoubleToken()), bits(wantDouble.value_or(0))) << shown();
+  }
+  const std::string padding(cvl::paddednumber::kReach, '5');
+  const std::string text = padding + before + ' ' + token + " 1.0e+00";
+  const char* const begin = text.data() + padding.size() + before.size() + 1;
+  const auto gotDouble = cvl::paddednumber::readDouble(begin, begin + token.size());
+  const auto gotInt = cvl::paddednumber::readInt64(begin, begin + token.size());
+  const auto whole = cvl::wholeDouble(token);
+  const auto shown = [&text] { return testing::PrintToString(text); };
+  ASSERT_EQ(gotDouble.ok, wantDouble.has_value()) << shown();
+  ASSERT_EQ(bits(gotDouble.ok ? gotDouble.value : 0), bits(wantDouble.value_or(0))) << shown();
+  ASSERT_EQ(bits(whole.value_or(0)), bits(wantDouble.value_or(0))) << shown();
+  ASSERT_EQ(whole.has_value(), wantDouble.has_value()) << shown();
+  ASSERT_EQ(gotInt.ok, wantInt.has_value()) << shown();
+  ASSERT_EQ(gotInt.ok ? gotInt.value : 0, wantInt.value_or(0)) << shown();
+}
+
+// Integers at the limits; the printf shape (fraction lengths 1 to 10, exponents near the exact
+// range and far beyond) and its near misses; the other forms of the grammar; subnormal values,
+// which are in range, and values that round to zero or beyond the largest double, which are not;
+// NUL, control and high bytes, which are no white space; tokens that run over several blocks.
+TEST(NumberTokens, FormsAndNearMisses) {
+  std::istringstream tokens(
+      "0 -0 +7 00012 9223372036854775807 -9223372036854775808 9223372036854775808 "
+      "-9223372036854775809 4294967297 1.5e+00 -3.7799880e+02 +2.896544523e-19 9.086019136e-07 "
+      "6.0000000000e+06 -0.000000000e+00 0.0e-99 1.234567890e+99 9.999999999e-99 4.9406564584e-24 "
+      "1.000000000e+22 1.000000000e+23 1.7976931348e+30 2.2250738585e-23 9.007199254740993e+15 "
+      "1.2345678901e+05 1.2345678901E-05 1.23456789012e+05 1.2345678901234567e+01 "
+      "1.23456789012345678e+01 1.5e+0 1.5e+000 1.5ee+01 1..5e+01 1,5e+01 1.5e*01 1.5x+01 1.5e+0x "
+      "1.5e+-1 15.e+01 .15e+01 1.e+01 1.x23456789e+05 1.2345x7890e+05 1.5e+01. x1.5e+01 --1.5e+01 "
+      "+-1.5e+01 -+1.5e+01 1.5E-07 3.e+02 1.5e123 1.5e+5 1.5e-0005 2.5 5. .5 -.5 1E5 1..5 1e-400 "
+      "1e400 -1e400 0e400 4.9e-324 1e-310 2e-324 2.4703282292062327e-324 2.4703282292062328e-324 "
+      "1.7976931348623157e308 1.7976931348623159e308 1e4294967297 1e-4294967295 inf +inf "
+      "-Infinity infin nan -nan(x1) nan(a-b) abc + - ++1 --1 . 1e 1e+ 1.5d3 0x10 0x1p3 12abc "
+      "1_000 +-1 +2.5 -0.0000000e+00 -3.779988000e+02 1,5 1.23456789x1e+05 1.5e+123 1.5e+1x "
+      "1.x2e+05 1\0 \0\x31 1e5\0 1\x1c \xa0\x31 1\x85 "s +
+      std::string(150, '9') + " " + std::string(130, '1') + "x");
+  const std::string neighbours[] = {"", "7", "1234567890123456", "-9.999999999e+99"};
+  for (std::string token; tokens >> token;) {
+    EXPECT_EQ(Scanner(token).nextToken(), token);
+    for (int i = 0; i < 4; ++i) expectSameAsFromChars(token, i % 2 == 0 ? 3 : 60, neighbours[i]);
+  }
+  // No token: a line of white space only, an empty token between two blanks.
+  for (const size_t pad : {0ul, 70ul}) expectSameAsFromChars("", pad, "1");
+}
+
+// Random tokens of many forms, most of them near the forms that the fast paths take: digit runs
+// of any length, %e as a solver writes it with exponents of any width, %.Ne of a value of any
+// magnitude, any double printed in full or cut short; each now and then cut or extended by a
+// stray byte.
+TEST(NumberTokens, RandomTokensMatchFromChars) {
+  std::mt19937_64 random(20240611);
+  const auto next = [&random](uint64_t count) { return static_cast<int>(random() % count); };
+  // 0 to 20 random digits, leading zeros among them.
+  const auto digits = [&] { return std::to_string(random() | 1ull << 63).substr(random() % 20); };
+  const char* const signs[] = {"", "", "", "-", "+", "+-", "-+"};
+  const std::string tails[] = {"", "", "", "", "", "", "x", ".", "e", "E+", "0", "\0"s, ",", "-"};
+  char printed[96];
+  for (int i = 0; i < 200000; ++i) {
+    std::string token = signs[next(7)];
+    switch (next(4)) {
+      case 0:
+        token += digits() + (next(3) != 0 ? "." + digits() : "");
+        if (next(2) != 0) token += "eE"[next(2)] + (signs[next(5)] + std::to_string(next(400)));
+        break;
+      case 1:
+        std::snprintf(printed, sizeof printed, "%.*f%c%+0*d", next(19), next(100000000) / 1e7,
+                      "eE"[next(2)], next(5), next(700) - 350);
+        token += printed;
+        break;
+      case 2:
+        std::snprintf(printed, sizeof printed, next(4) == 0 ? "%.*E" : "%.*e", next(13),
+                      std::bit_cast<double>(random() & ~(uint64_t{1} << 63)));
+        token += printed;
+        break;
+      default:
+        std::snprintf(printed, sizeof printed, "%.*g", next(19) + 1,
+                      std::bit_cast<double>(random()));
+        token = printed;
+    }
+    token += tails[next(14)];
+    if (!token.empty()) expectSameAsFromChars(token, size_t(i % 81), std::to_string(random()));
+  }
+}
+
+}  // namespace

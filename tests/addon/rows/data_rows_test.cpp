@@ -1,0 +1,315 @@
+// The data row reader, through loads into the stand-in host: values, types, zones, row faults;
+// and its indexed reader against its token walk: generated files of every row width, number form
+// and fault, loaded once each way, must leave the same values and messages, and every one-byte
+// change of a token must read both ways alike.
+#include "addon/rows/data_rows.h"
+
+#include <gtest/gtest.h>
+
+#include <charconv>
+#include <cstdio>
+#include <iterator>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "addon/assembly/load_sequence.h"
+#include "addon/assembly/zones.h"
+#include "addon/rows/cpu_features.h"
+#include "addon/rows/indexed_rows.h"
+#include "tests/support/header_reading.h"
+
+namespace {
+
+using namespace std::string_literals;
+
+// A value in its shortest exact form: equal texts are equal values, -0 and 0 differ.
+std::string shown(double value) {
+  char text[32];
+  return {text, std::to_chars(text, text + sizeof text, value).ptr};
+}
+
+// Every value of every zone: a variable's values joined by ',', variables by '|', zones by " ; ".
+std::string zoneValues() {
+  std::string all;
+  const qvsdkbase::DataSet* data = qvsdkbase::dataSet();
+  for (size_t zone = 0; data != nullptr && zone < data->zones.size(); ++zone) {
+    for (size_t variable = 0; variable < data->zones[zone].values.size(); ++variable) {
+      all += variable > 0 ? "|" : zone > 0 ? " ; " : "";
+      const qvsdkbase::ValueArray& array = *data->zones[zone].values[variable];
+      for (int64_t i = 0; i < array.size; ++i)
+        all += (i == 0 ? "" : ",") + shown(array.asDouble(i));
+    }
+  }
+  return all;
+}
+
+// Loads paths into a fresh stand-in host under its lock, by the indexed reader or by the walk:
+// "loaded" or "failed" with the messages as linedMessages gives them for the first path, then
+// " => " and zoneValues.
+std::string load(const std::vector<std::string>& paths, bool indexed = true) {
+  cvl::preferIndexedRows(indexed);
+  qvsdkbase::reset();
+  QorUtilLockOn();
+  const bool ok = cvl::loadFileList(paths);
+  QorUtilLockOff();
+  cvl::preferIndexedRows(true);
+  return (ok ? "loaded" : "failed ") +
+         cvl::test::linedMessages(paths.front(), qvsdkbase::messages()) + " => " + zoneValues();
+}
+
+// Each row gives as many values as the first row, each by its variable's type (Step is an
+// integer; Count's type is its first column's); text after them is ignored. The first faulty row
+// ends the load, keeping the rows before it and the values of the faulty row before its fault.
+TEST(DataRows, RowsAndTheirFaults) {
+  const std::string h =
+      "# CONVERGE\n# column 1 2 3\n# Time Step Ratio\n# (s) (number) (dimensionless)\n#\n";
+  const std::string noDouble = ": Invalid or missing double precision value => ";
+  const std::string noInteger = ": Invalid or missing integer value => ";
+  const std::pair<std::string, std::string> cases[] = {
+      {h + "1.5 2 0.25\n-2e3 -7 1\n", "loaded => 1.5,-2000|2,-7|0.25,1"},
+      {h + "1 4294967297 3\n1 -2147483649 3\n", "loaded => 1,1|1,2147483647|3,3"},
+      {h + "1 2\n4 5 end\n", "loaded => 1,4|2,5"},
+      {h + "1 2\n4 5 6\n", "failed 7: Too many values => 1,4|2,5"},
+      {h + "1 2 3\n4 5 6 7\n8 9 1\n", "failed 7: Too many values => 1,4,0|2,5,0|3,6,0"},
+      {h + "1 2 3\n4 5\n", "failed 7" + noDouble + "1,4|2,5|3,0"},
+      {h + "1 2 3\n4\n", "failed 7" + noInteger + "1,4|2,0|3,0"},
+      {h + "1 2.5 3\n", "failed 6" + noInteger + "1|0|0"},
+      {h + "1 2 3\n\n4 5 6\n", "failed 7" + noDouble + "1,0,0|2,0,0|3,0,0"},
+      {h + "1 2 3\n\n", "failed 7" + noDouble + "1,0|2,0|3,0"},
+      {"# CONVERGE\n# column 1 2\n# Count Count\n# (none) (number)\n# A B\n2.5 3.5\n",
+       "loaded => 2.5 ; 3.5"},
+  };
+  for (const auto& [text, expected] : cases)
+    EXPECT_EQ(load({cvl::test::TempDir().write("f.out", text)}), expected) << text;
+}
+
+// Zones A, B, C; c and s are shared, s after zone B began; zone C has no t. Each column's array
+// is looked up once, a shared column's in the file's first zone: for the second copy of the
+// file, zone 4.
+TEST(DataRows, ColumnsGoToTheirZoneFromFirstZone) {
+  const cvl::test::TempDir dir;
+  const std::string path = dir.write(
+      "f.out",
+      "# CONVERGE\n# column 1 2 3 4 5 6 7\n# c m t m s t m\n# (s) (kg) (K) (kg) (number) (K) "
+      "(kg)\n# (none) A A B (none) B C\n1 10 100 20 5 200 30\n2 11 101 21 6 201 31\n");
+  const std::string zones = "1,2|10,11|100,101|5,6 ; 1,2|20,21|200,201|5,6 ; 1,2|30,31|0,0|5,6";
+  ASSERT_EQ(load({path, path}), "loaded => " + zones + " ; " + zones);
+  std::string lookups;
+  for (const qvsdkbase::Call& call : qvsdkbase::calls())
+    if (call.function.ends_with("GetWritableRawPtr")) lookups += call.detail.substr(5) + ",";
+  EXPECT_EQ(lookups.substr(lookups.size() / 2),
+            "4 variable 1,4 variable 2,4 variable 3,5 variable 2,4 variable 4,5 variable 3,6 "
+            "variable 2,");
+}
+
+// A file shorter than counted (as if it had lost its last line), or one whose reads failed before
+// (here: a line asked for past its end), is reported as changed, against the last line read; the
+// rows read stay.
+TEST(DataRows, FileChanged) {
+  const cvl::test::TempDir dir;
+  const std::string path = dir.write("f.out", "# CONVERGE\n# column 1\n# t\n# (s)\n#\n1\n4\n");
+  for (const bool shorter : {true, false}) {
+    qorvian::qorutilutil::AsciiFile file;
+    cvl::OutFileInfo info;
+    ASSERT_TRUE(file.open(path) && cvl::readOutFileHeader(file, info) &&
+                load({path}) == "loaded => 1,4");
+    info.numPoints += shorter ? 1 : 0;
+    if (!shorter) file.readLineAtOffset(7);
+    QorUtilLockOn();
+    EXPECT_FALSE(cvl::addZones(info, 2) && cvl::readDataRows(file, info, 2));
+    QorUtilLockOff();
+    EXPECT_EQ(cvl::test::linedMessages(path, qvsdkbase::messages()) + " => " + zoneValues(),
+              "7: File changed or could not be read while loading => 1,4 ; 1,4" +
+                  std::string(shorter ? ",0" : ""));
+  }
+}
+
+// Rows whose values and line ends fall at every place of the reader's 64-byte steps and of the
+// line file's window (blanks and tabs of any width, CRLF, rows longer than a step), each value
+// read once and stored at its row.
+TEST(DataRows, RowsAcrossStepsAndWindows) {
+  std::string text = "# CONVERGE\n# column 1 2\n# Time Step\n# (s) (number)\n#\n";
+  std::string times, steps;
+  for (int r = 0; text.size() < (size_t{3} << 20); ++r) {
+    const std::string gap(static_cast<size_t>(1 + r % 71), r % 3 == 0 ? '\t' : ' ');
+    char time[32];
+    std::snprintf(time, sizeof time, "%.*e", r % 11, r * 1.25e-3 - 7.0);
+    text += (r % 2 == 0 ? gap : "") + time + gap + std::to_string(r - 5000) +
+            (r % 5 == 0 ? gap : "") + (r % 4 == 0 ? "\r\n" : "\n");
+    times += (r == 0 ? "" : ",") + shown(std::strtod(time, nullptr));
+    steps += (r == 0 ? "" : ",") + std::to_string(r - 5000);
+  }
+  const std::string loaded = load({cvl::test::TempDir().write("f.out", text)});
+  EXPECT_EQ(loaded, "loaded => " + times + "|" + steps);
+}
+
+// The words of text, split at blanks.
+std::vector<std::string> words(const std::string& text) {
+  std::istringstream in(text);
+  return {std::istream_iterator<std::string>(in), std::istream_iterator<std::string>()};
+}
+
+// The shape of a generated file: its size, shares in percent of "(number)" columns, of tokens in
+// forms other than the printf shape, of shaped tokens with an exponent beyond 10^+-22 and of rows
+// with a fault or an oddity; harmless: only the oddities that are no fault (a word or a NUL after
+// the values), so that the load reads on.
+struct Layout {
+  int columns, rows, integerPercent, otherPercent, farPercent, faultPercent;
+  bool harmless = false;
+};
+
+// A file of that layout, deterministic in seed: a header naming the columns, then rows of
+// values in the printf shape with any fraction length, sign and exponent, among the other forms
+// and, in some rows, every kind of fault and oddity that a row can have.
+std::string makeFile(const Layout& layout, uint32_t seed) {
+  std::mt19937 random(seed);
+  const auto chance = [&](int percent) { return static_cast<int>(random() % 100) < percent; };
+  const auto pick = [&](const auto& list) { return list[random() % list.size()]; };
+  const auto below = [&](int count) { return static_cast<int>(random() % unsigned(count)); };
+  const auto others = words(
+      "0 -0 1.5 -.25 +7 12345678901234567 1e5 inf -nan 0.1e1 5. 1.25E+01 "
+      "1.5e+0 1.5e+123 9.999999999999999999e-1");
+  const auto otherIntegers = words("123456789 -2147483649 9223372036854775807 0000000000012 +5 -0");
+  const auto faults = words("x 1.5e+400 1.5e-400 1.2.3 --1 +-1 2.5");
+  std::vector<bool> integer;
+  std::string numbers = "# column", names = "#", units = "#";
+  for (int c = 0; c < layout.columns; ++c) {
+    integer.push_back(c > 0 && chance(layout.integerPercent));
+    numbers += " " + std::to_string(c + 1);
+    names += " v" + std::to_string(c);
+    units += integer.back() ? " (number)" : " (m)";
+  }
+  std::string text = "# CONVERGE generated\n" + numbers + "\n" + names + "\n" + units + "\n#\n";
+  char token[64];
+  for (int r = 0; r < layout.rows; ++r) {
+    const bool odd = chance(layout.faultPercent);
+    const int oddColumn = below(layout.columns);
+    const int oddKind = layout.harmless ? 3 + 3 * below(2) : below(8);
+    std::string row(chance(30) ? size_t(below(4)) : 0, ' ');
+    for (int c = 0; c < layout.columns; ++c) {
+      if (odd && c == oddColumn && oddKind < 2) {
+        row += oddKind == 0 ? pick(faults) : "";  // a value that is no number, or none
+      } else if (integer[size_t(c)]) {
+        std::snprintf(token, sizeof token, chance(10) ? "%+d" : "%d", below(200001) - 100000);
+        row += chance(layout.otherPercent) ? pick(otherIntegers) : token;
+      } else if (chance(layout.otherPercent)) {
+        row += pick(others);
+      } else {
+        const int exponent = chance(layout.farPercent) ? below(60) - 50 : below(45) - 22;
+        const double mantissa = std::ldexp(static_cast<double>(random()), -32) * 9.0 + 1.0;
+        std::snprintf(token, sizeof token, chance(5) ? "%+.*e" : "%.*e", 1 + below(10),
+                      (chance(40) ? -mantissa : mantissa) * std::pow(10.0, exponent));
+        row += token;
+      }
+      row += std::string(size_t(1 + (chance(10) ? below(40) : 0)), chance(5) ? '\t' : ' ');
+    }
+    if (odd && oddKind == 2) row += "7";    // a value too many
+    if (odd && oddKind == 3) row += "end";  // a word after the values, ignored
+    if (odd && oddKind == 4) row = "";      // a blank row
+    if (odd && oddKind == 5) row.insert(row.size() / 2, 1, '\0');  // a NUL ends the text early
+    if (odd && oddKind == 6 && !row.empty()) row.back() = '\0';    // or just after the values
+    text += row + (chance(3) ? "\r\n" : "\n");
+  }
+  return text;
+}
+
+// The real files, and generated files of every width (from one column to rows that overflow the
+// index), with and without faults, read both ways.
+TEST(IndexedRows, SameValuesAndMessagesAsTheWalk) {
+  if (!cvl::processorHasAvx2()) GTEST_SKIP() << "the processor has no AVX2";
+  const Layout layouts[] = {
+      {1, 5000, 0, 5, 5, 0},     {3, 3000, 30, 10, 10, 0},     {20, 3000, 5, 3, 4, 0},
+      {20, 12000, 5, 0, 0, 0},   {300, 200, 1, 2, 4, 0},       {1000, 20, 5, 5, 5, 0},
+      {2100, 9, 5, 5, 5, 0},     {4100, 5, 5, 5, 5, 0},        {7, 2000, 20, 20, 20, 2},
+      {20, 3000, 5, 3, 4, 1},    {300, 100, 1, 2, 4, 2},       {2100, 9, 5, 5, 5, 20},
+      {4100, 5, 5, 5, 5, 40},    {5, 30000, 20, 1, 1, 0},      {2, 60000, 50, 1, 1, 0},
+      {1, 300000, 0, 100, 0, 0}, {20, 3000, 5, 3, 4, 5, true}, {300, 100, 1, 2, 4, 20, true}};
+  const cvl::test::TempDir dir;
+  std::vector<std::string> paths;
+  for (const char* const name : {"amr.out", "cell_count_regions.out", "mass_balance.out",
+                                 "mech_check.out", "source_energy.out"}) {
+    paths.push_back((cvl::test::testDataDir() / "realdata" / name).string());
+  }
+  uint32_t seed = 20261206;
+  for (const Layout& layout : layouts) {
+    for (int copy = 0; copy < 4; ++copy, ++seed) {
+      paths.push_back(dir.write(std::to_string(seed) + ".out", makeFile(layout, seed)));
+    }
+  }
+  for (const std::string& path : paths) {
+    const std::string walked = load({path}, false), indexed = load({path}, true);
+    ASSERT_TRUE(indexed == walked) << path << "\n  walked  " << walked.substr(0, 300)
+                                   << "\n  indexed " << indexed.substr(0, 300);
+  }
+}
+
+// What a reader made of a block of four rows of one column, reading at most rowLimit of them: its
+// message, where it stopped and the four values.
+std::string readBlock(const std::string& rows, bool integer, int64_t rowLimit, bool indexed) {
+  // The readers may read 64 bytes on either side of the block; digits there must not count.
+  const std::string padding(64, '7');
+  const std::string text = padding + rows + padding + padding;
+  int64_t values[4] = {0, 0, 0, 0};
+  const cvl::ColumnTarget column{values, integer};
+  cvl::RowCursor cursor{0, rowLimit, 0};
+  const char* const block = text.data() + padding.size();
+  const char* message =
+      indexed ? cvl::readIndexedRows(block, rows.size(), cursor, &column, &column + 1,
+                                     cvl::RowIndexMemory(1))
+              : cvl::walkRows(block, rows.size(), cursor, INT64_MAX, &column, &column + 1);
+  std::string shown = std::string(message != nullptr ? message : "") + " at " +
+                      std::to_string(cursor.row) + "/" + std::to_string(cursor.from) + ":";
+  for (const int64_t bits : values) shown += " " + std::to_string(bits);
+  return shown;
+}
+
+// Every change of one byte of printf-shaped tokens (each fraction length, sign and exponent), and
+// integers of every length, in each row of a group of four, of which all or three are to be read:
+// the indexed reader reads each as the walk does.
+TEST(IndexedRows, TokensReadAsByTheWalk) {
+  if (!cvl::processorHasAvx2()) GTEST_SKIP() << "the processor has no AVX2";
+  std::vector<std::string> tokens[2];  // doubles, integers
+  const std::string changes = "059.eE+-x/:\x01\x7f\xb0";
+  const auto addChanged = [&changes](std::vector<std::string>& to, const std::string& token,
+                                     bool alsoShort) {
+    to.push_back(token);
+    for (size_t at = 0; at < token.size(); ++at) {
+      if (alsoShort) to.push_back(token.substr(0, at) + token.substr(at + 1));
+      for (const char c : changes) {
+        to.push_back(token.substr(0, at) + c + token.substr(at + 1));
+        if (alsoShort) to.push_back(token.substr(0, at) + c + token.substr(at));
+      }
+    }
+  };
+  char token[64];
+  for (int n = 1; n <= 10; ++n) {
+    for (const char* const format : {"%.*e", "%+.*e", "%.*E"}) {
+      for (const double value : {1.25, -7.0, 3.0e-25, -9.87654321e22, 6.02e-13, 0.0}) {
+        std::snprintf(token, sizeof token, format, n, value);
+        addChanged(tokens[0], token, true);
+      }
+    }
+  }
+  for (size_t digits = 1; digits <= 12; ++digits) {
+    for (const char* const sign : {"", "-", "+", "+-", "--"}) {
+      addChanged(tokens[1], sign + std::string("918273645546372").substr(0, digits), false);
+    }
+  }
+  for (const bool integer : {false, true}) {
+    for (const std::string& t : tokens[integer]) {
+      for (int place = 0; place < 4; ++place) {
+        std::string rows;
+        for (int r = 0; r < 4; ++r) rows += (r == place ? t : integer ? "42" : "1.5e+00") + "\n"s;
+        for (const int64_t rowLimit : {3, 4}) {
+          ASSERT_EQ(readBlock(rows, integer, rowLimit, true),
+                    readBlock(rows, integer, rowLimit, false))
+              << testing::PrintToString(rows) << " (" << rowLimit << " rows)";
+        }
+      }
+    }
+  }
+}
+
+}  // namespace

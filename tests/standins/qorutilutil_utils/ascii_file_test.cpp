@@ -1,0 +1,104 @@
+// The line file: line ends, counts, lines by position, windows, faults, and the error texts.
+#include "standins/qorutilutil_utils/ascii_file.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "standins/qvsdkbase/host_control.h"
+#include "tests/support/temp_dir.h"
+
+using qorvian::qorutilutil::AsciiFile;
+using namespace std::string_literals;
+
+// Reads content in sequence while !isEOF, and meanwhile some lines by position, from the last
+// back (each such read walks the file from its start), which leave the sequential reader and its
+// last line alone; compares each with lines. Reads past the last line fail.
+static void expectLines(const std::string& content, const std::vector<std::string>& lines) {
+  const cvl::test::TempDir dir;
+  const std::string path = dir.write("lines.txt", content);
+  AsciiFile file;
+  ASSERT_TRUE(file.open(path));
+  EXPECT_EQ(file.numLinesInFile(), lines.size());
+  for (size_t i = 0, back = lines.size() - 1; i < lines.size(); ++i, --back) {
+    const std::string_view line = file.isEOF() ? "(end)" : file.readLine();
+    if (i == 0 || back % (lines.size() / 16 + 1) == 0) {
+      ASSERT_EQ(file.readLineAtOffset(back), lines[back]) << "offset " << back;
+    }
+    ASSERT_EQ(line, lines[i]) << "line " << i + 1;
+  }
+  EXPECT_TRUE(file.isEOF() && !file.readFailed() && file.lineNumber() == lines.size());
+  EXPECT_TRUE(file.readLine().empty() && file.readFailed());
+  ASSERT_TRUE(file.open(path));
+  EXPECT_TRUE(file.readLineAtOffset(lines.size()).empty() && file.readFailed());
+  // A file whose reads fail (here: closed) counts no line and gives none, and says so.
+  for (const bool byOffset : {false, true}) {
+    ASSERT_TRUE(file.open(path));
+    file.close();
+    EXPECT_TRUE((byOffset ? file.readLineAtOffset(0).empty() : file.numLinesInFile() == 0) &&
+                file.readFailed());
+  }
+}
+
+// Only the CR of a CRLF ends a line; a line's text ends at its first NUL.
+TEST(AsciiFile, LineEnds) {
+  const std::pair<std::string, std::vector<std::string>> cases[] = {
+      {"", {}},
+      {"\n", {""}},
+      {"\r\n", {""}},
+      {"a\nb", {"a", "b"}},
+      {"a\r\nb\nc\r\n", {"a", "b", "c"}},
+      {"a\n\n\r\nb\n", {"a", "", "", "b"}},
+      {" a \t\n", {" a \t"}},
+      {"a\rb\r\r\n", {"a\rb\r"}},
+      {"a\r", {"a\r"}},
+      {"x\0y\n\0"s, {"x", ""}},
+      {"\0\0\0\r\n1 2\0x\n"s, {"", "1 2"}}};
+  for (const auto& [content, lines] : cases) {
+    SCOPED_TRACE(testing::PrintToString(content));
+    expectLines(content, lines);
+  }
+}
+
+// Lines of every length, with both terminators, so that lines and CRLF pairs straddle window
+// boundaries; one line is longer than the whole window. Files of one line length repeated, up
+// to terminators only, put a terminator at each byte position of the count's blocks many times.
+TEST(AsciiFile, LinesAcrossWindowsAndCountBlocks) {
+  std::vector<std::string> lines;
+  std::string content;
+  for (uint32_t seed = 12345; content.size() < (size_t{5} << 20);) {
+    seed = seed * 1664525u + 1013904223u;
+    lines.emplace_back(lines.size() == 5000 ? (size_t{3} << 20) + 17 : seed % 300, 'x');
+    for (size_t i = 0; i < lines.back().size(); i += 7) lines.back()[i] = char('a' + i % 26);
+    content += lines.back() + ((seed & 0x10000) != 0 ? "\r\n" : "\n");
+  }
+  lines.push_back("last");
+  expectLines(content + "last", lines);
+  for (const size_t length : {0ul, 15ul, 63ul, 64ul}) {
+    SCOPED_TRACE(testing::Message() << "lines of " << length << " bytes");
+    lines.assign(40000, std::string(length, 'x'));
+    content.clear();
+    for (const std::string& line : lines) content += line + '\n';
+    expectLines(content, lines);
+  }
+}
+
+// The error texts name the line most recently read (by readLine), or the given one.
+TEST(AsciiFile, ErrorTexts) {
+  const cvl::test::TempDir dir;
+  const std::string path = dir.write("run 1.out", "one\ntwo\nthree\n"),
+                    at = "File \"" + path + "\"";
+  AsciiFile file;
+  ASSERT_TRUE(file.open(path));
+  qvsdkbase::reset();
+  file.error("Before any line");
+  file.readLine();
+  file.readLineAtOffset(2);
+  file.error("Invalid comment line");
+  file.error("Invalid first line of data", 6);
+  const std::vector<std::string> expected = {at + ": Before any line",
+                                             at + ", line 1: Invalid comment line",
+                                             at + ", line 6: Invalid first line of data"};
+  EXPECT_EQ(qvsdkbase::messages(), expected);
+}

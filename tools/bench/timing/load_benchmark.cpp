@@ -1,0 +1,270 @@
+// cvl-bench-load: the loader's throughput against the floor loops, in one process, on one file.
+//
+// Sides, each timed on the same file in every round, in an order that turns by one each round:
+//   floor     the mapped floor loop: maps the file and parses it into an array made beforehand
+//   fair      the fair floor: reads the file with pread, counts its lines, allocates the values
+//             as the stand-in host does, parses every token with std::from_chars
+//   loader    the add-on: the stand-in host made as new, the add-on registered, then only its
+//             selection callback timed, loading the file into a fresh dataset
+//   baseline  a second add-on (--baseline), loaded the same way, for a before-and-after
+// One warm-up round, then --runs rounds. Each run is timed as wall time and as the CPU time of
+// the thread (which a busy machine's waiting does not count). Throughput is MB (10^6 bytes) of
+// file per second; ratios are the loader's speed over another side's: the ratio of the medians,
+// and the median and range of the ratios of single rounds.
+//
+//   cvl-bench-load --runs 7 single.out regions.out
+//   cvl-bench-load --baseline old/libconvergeoutloader.so --only loader,baseline single.out
+//   cvl-bench-load --only loader --runs 1 --warmup 0 --check big.out
+#include <sys/stat.h>
+#include <time.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "standins/qvsdkbase/host_control.h"
+#include "tools/bench/generator/command_line.h"
+#include "tools/bench/timing/addon_load.h"
+#include "tools/bench/timing/fair_floor.h"
+#include "tools/bench/timing/floor_loop.h"
+#include "tools/bench/timing/loaded_values_check.h"
+#include "tools/bench/timing/run_statistics.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Settings {
+  int64_t runs = 5;
+  int64_t warmup = 1;
+  std::string only;
+  std::string modulePath;
+  std::string baselinePath;
+  bool check = false;
+};
+
+double threadSeconds() {
+  timespec now{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+// One run's times, in seconds.
+struct Times {
+  double wall = 0.0;
+  double cpu = 0.0;
+};
+
+// Times one call of run, which returns false after setting error.
+template <typename Run>
+bool timed(Run&& run, Times& times) {
+  const auto start = Clock::now();
+  const double cpuStart = threadSeconds();
+  if (!run()) return false;
+  times.cpu = threadSeconds() - cpuStart;
+  times.wall = std::chrono::duration<double>(Clock::now() - start).count();
+  return true;
+}
+
+// One side of the comparison and its times, one per measured round.
+struct Side {
+  std::string name;
+  std::function<bool(Times&)> run;
+  std::vector<Times> times;
+};
+
+std::vector<double> ratesOf(const Side& side, double megabytes, bool cpu) {
+  std::vector<double> rates;
+  for (const Times& t : side.times) rates.push_back(megabytes / (cpu ? t.cpu : t.wall));
+  return rates;
+}
+
+void printSide(const Side& side, double megabytes) {
+  for (const bool cpu : {false, true}) {
+    const auto s = cvl::bench::summarize(ratesOf(side, megabytes, cpu));
+    std::printf("  %-8s %s MB/s  median %7.1f  min %7.1f  max %7.1f\n", side.name.c_str(),
+                cpu ? "cpu " : "wall", s.median, s.min, s.max);
+  }
+}
+
+// The loader's speed over other's: ratio of the medians, and the per-round ratios.
+void printRatio(const Side& loader, const Side& other, double megabytes) {
+  for (const bool cpu : {false, true}) {
+    std::vector<double> rounds;
+    for (size_t i = 0; i < loader.times.size(); ++i) {
+      rounds.push_back(cpu ? other.times[i].cpu / loader.times[i].cpu
+                           : other.times[i].wall / loader.times[i].wall);
+    }
+    const auto pairs = cvl::bench::summarize(rounds);
+    const auto a = cvl::bench::summarize(ratesOf(loader, megabytes, cpu));
+    const auto b = cvl::bench::summarize(ratesOf(other, megabytes, cpu));
+    std::printf("  loader/%-8s %s: %.2f (of medians); per round median %.2f, min %.2f, max %.2f\n",
+                other.name.c_str(), cpu ? "cpu " : "wall", a.median / b.median, pairs.median,
+                pairs.min, pairs.max);
+  }
+}
+
+bool wanted(const Settings& settings, const std::string& side) {
+  return ("," + settings.only + ",").find("," + side + ",") != std::string::npos;
+}
+
+// Benchmarks one file; false after printing why it could not.
+bool benchmarkFile(const std::string& path, const Settings& settings, cvl::bench::AddOnLoad* addOn,
+                   cvl::bench::AddOnLoad* baseline) {
+  std::string error;
+  cvl::bench::DataShape shape;
+  if (!cvl::bench::probeDataShape(path, shape, error)) {
+    std::cerr << error << "\n";
+    return false;
+  }
+  struct stat status {};
+  ::stat(path.c_str(), &status);
+  const double megabytes = static_cast<double>(status.st_size) / 1e6;
+  std::printf("%s: %.1f MB, %llu rows x %llu values\n", path.c_str(), megabytes,
+              static_cast<unsigned long long>(shape.rows),
+              static_cast<unsigned long long>(shape.valuesPerRow));
+
+  // The mapped floor's array is made and touched once, before any timing.
+  std::vector<double> values(wanted(settings, "floor") ? shape.rows * shape.valuesPerRow : 0);
+  const uint64_t expected = shape.rows * shape.valuesPerRow;
+  const auto floorRun = [&](Times& times) {
+    size_t stored = 0;
+    if (!timed([&] { return cvl::bench::runFloorLoop(path, values, stored, error); }, times)) {
+      return false;
+    }
+    if (stored == values.size()) return true;
+    error = "the floor loop parsed " + std::to_string(stored) + " values, not " +
+            std::to_string(values.size());
+    return false;
+  };
+  const auto fairRun = [&](Times& times) {
+    cvl::bench::FairFloorValues parsed;
+    if (!timed([&] { return cvl::bench::runFairFloor(path, parsed, error); }, times)) return false;
+    if (parsed.parsed == expected) return true;
+    error = "the fair floor parsed " + std::to_string(parsed.parsed) + " values, not " +
+            std::to_string(expected);
+    return false;
+  };
+  bool checkNext = false;
+  const auto loaderRun = [&](cvl::bench::AddOnLoad* module, Times& times) {
+    if (!module->prepare(path, error)) return false;
+    timed(
+        [&] {
+          module->load();
+          return true;
+        },
+        times);
+    if (!module->succeeded(static_cast<int64_t>(shape.rows), error)) return false;
+    if (checkNext) {
+      std::string summary;
+      if (!cvl::bench::checkLoadedValues(path, *qvsdkbase::dataSet(), summary, error)) {
+        error = "loaded values differ from the file: " + error;
+        return false;
+      }
+      std::printf("  check: %s\n", summary.c_str());
+    }
+    // Frees the dataset now, so that the next run starts with the same free memory.
+    qvsdkbase::reset();
+    return true;
+  };
+
+  std::vector<Side> sides;
+  if (wanted(settings, "floor")) sides.push_back({"floor", floorRun, {}});
+  if (wanted(settings, "fair")) sides.push_back({"fair", fairRun, {}});
+  if (wanted(settings, "baseline") && baseline != nullptr) {
+    sides.push_back({"baseline", [&](Times& t) { return loaderRun(baseline, t); }, {}});
+  }
+  if (wanted(settings, "loader") && addOn != nullptr) {
+    sides.push_back({"loader", [&](Times& t) { return loaderRun(addOn, t); }, {}});
+  }
+  const int64_t total = settings.warmup + settings.runs;
+  for (int64_t round = 0; round < total; ++round) {
+    for (size_t i = 0; i < sides.size(); ++i) {
+      Side& side = sides[(i + static_cast<size_t>(round)) % sides.size()];
+      checkNext = settings.check && round == total - 1 && side.name == "loader";
+      Times times;
+      if (!side.run(times)) {
+        std::cerr << side.name << ": " << error << "\n";
+        return false;
+      }
+      if (round >= settings.warmup) side.times.push_back(times);
+    }
+  }
+
+  std::printf("  (%lld rounds after %lld warm-up)\n", static_cast<long long>(settings.runs),
+              static_cast<long long>(settings.warmup));
+  for (const Side& side : sides) printSide(side, megabytes);
+  for (const Side& side : sides) {
+    if (side.name != "loader" && sides.back().name == "loader") {
+      printRatio(sides.back(), side, megabytes);
+    }
+  }
+  std::fflush(stdout);
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Settings settings;
+  std::vector<std::string> files;
+  cvl::bench::CommandLine commandLine(
+      "cvl-bench-load: throughput of the loader add-on against the floor loops.");
+  commandLine.addInteger("runs", &settings.runs, "measured rounds per file (default 5)");
+  commandLine.addInteger("warmup", &settings.warmup, "unmeasured rounds before them (default 1)");
+  commandLine.addText("only", &settings.only,
+                      "the sides to run, comma-separated: floor, fair, loader, baseline (default: "
+                      "all that are available)");
+  commandLine.addText("addon", &settings.modulePath,
+                      "the add-on module (default: libconvergeoutloader.so beside this program)");
+  commandLine.addText("baseline", &settings.baselinePath,
+                      "a second add-on module to compare with, run as the side 'baseline'");
+  commandLine.addFlag("check", &settings.check,
+                      "after the last load, compare the host's values with the file at its "
+                      "first, middle and last rows");
+  commandLine.setArguments("FILE...", &files);
+  std::string parseError;
+  if (!commandLine.parse(argc, argv, parseError)) {
+    std::cerr << parseError << "\n";
+    return 2;
+  }
+  if (settings.only.empty()) settings.only = "floor,fair,baseline,loader";
+  if (files.empty() || settings.runs < 1 || settings.warmup < 0) {
+    std::cerr << commandLine.usage();
+    return 2;
+  }
+
+  cvl::bench::AddOnLoad addOn;
+  cvl::bench::AddOnLoad baseline;
+  bool haveAddOn = false;
+  bool haveBaseline = false;
+  std::string error;
+  if (wanted(settings, "loader")) {
+    if (settings.modulePath.empty())
+      settings.modulePath = cvl::bench::AddOnLoad::defaultModulePath();
+    if (!addOn.open(settings.modulePath, error)) {
+      std::cerr << error << "\n";
+      return 1;
+    }
+    haveAddOn = true;
+  }
+  if (wanted(settings, "baseline") && !settings.baselinePath.empty()) {
+    if (!baseline.open(settings.baselinePath, error)) {
+      std::cerr << error << "\n";
+      return 1;
+    }
+    haveBaseline = true;
+  }
+  for (const std::string& file : files) {
+    if (!benchmarkFile(file, settings, haveAddOn ? &addOn : nullptr,
+                       haveBaseline ? &baseline : nullptr)) {
+      return 1;
+    }
+  }
+  return 0;
+}
