@@ -72,7 +72,7 @@ TEST(MinihostPlot, ThePeakIsDrawnWhereTheMaximumIs) {
                 testing::HasSubstr(std::string("Plot: p.png (") + c.size + " pixels, 1 panel)"));
     const Picture picture(dir.path() / "p.png");
     ASSERT_EQ(std::to_string(picture.width) + "x" + std::to_string(picture.height), c.size);
-    // The plot area that the layout gives the panel, inside its frame.
+    // The plot area inside the frame: the layout of one panel and a legend of one zone, "spike".
     std::string error;
     const auto layout = cvl::minihost::layoutPlot(
         1, 1, 5, cvl::minihost::PixelSize{picture.width, picture.height}, error);
