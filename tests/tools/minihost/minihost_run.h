@@ -7,11 +7,23 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/support/child_process.h"
 
 namespace cvl::test {
+
+// The folder of minihost's own test files, tests/tools/minihost/data.
+inline const std::filesystem::path kMinihostData =
+    std::filesystem::path(CVL_PROJECT_DIR) / "tests/tools/minihost/data";
+
+// Copies files of kMinihostData into folder: of each pair, the second under the name first.
+inline void copyData(const std::filesystem::path& folder,
+                     const std::vector<std::pair<std::string, std::string>>& files) {
+  for (const auto& [copy, file] : files)
+    std::filesystem::copy_file(kMinihostData / file, folder / copy);
+}
 
 // The bytes of the file at path; empty when it cannot be read.
 inline std::string readWholeFile(const std::filesystem::path& path) {

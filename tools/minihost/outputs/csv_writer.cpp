@@ -7,6 +7,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "tools/minihost/host/value_view.h"
 #include "tools/minihost/outputs/output_file.h"
 
 namespace cvl::minihost {
@@ -42,7 +43,7 @@ class ZoneRows {
  public:
   ZoneRows(const qvsdkbase::Zone& zone, size_t variables) {
     for (size_t v = 0; v < variables && v < zone.values.size(); ++v) {
-      columns_.push_back(zone.values[v].get());
+      columns_.emplace_back(*zone.values[v]);
     }
     const size_t rowRoom = kValueRoom * std::max<size_t>(columns_.size(), 1) + 1;
     buffer_.resize(kFlushSize + rowRoom);
@@ -53,7 +54,7 @@ class ZoneRows {
     for (int64_t row = 0; row < points; ++row) {
       for (size_t v = 0; v < columns_.size(); ++v) {
         if (v != 0) *next++ = ',';
-        next = appendValue(next, *columns_[v], row);
+        next = appendValue(next, columns_[v], row);
       }
       *next++ = '\n';
       if (static_cast<size_t>(next - buffer_.data()) >= kFlushSize) {
@@ -66,15 +67,14 @@ class ZoneRows {
   }
 
  private:
-  char* appendValue(char* next, const qvsdkbase::ValueArray& values, int64_t row) {
-    char* const end = next + kValueRoom;
-    if (values.type == QV_DATATYPE_INT32) {
-      return std::to_chars(next, end, static_cast<const int32_t*>(values.data)[row]).ptr;
-    }
-    return std::to_chars(next, end, static_cast<const double*>(values.data)[row]).ptr;
+  // The value at row in its own type's shortest text: an integer as an integer.
+  static char* appendValue(char* next, const ValueView& values, int64_t row) {
+    return values.visit([&](auto numbers) {
+      return std::to_chars(next, next + kValueRoom, numbers[static_cast<size_t>(row)]).ptr;
+    });
   }
 
-  std::vector<const qvsdkbase::ValueArray*> columns_;
+  std::vector<ValueView> columns_;
   std::vector<char> buffer_;
 };
 

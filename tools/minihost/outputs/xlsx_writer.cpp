@@ -9,6 +9,7 @@
 #include <cmath>
 #include <utility>
 
+#include "tools/minihost/host/value_view.h"
 #include "tools/minihost/outputs/output_file.h"
 #include "tools/minihost/outputs/printable_text.h"
 #include "tools/minihost/outputs/sheet_names.h"
@@ -64,13 +65,13 @@ int significantDigits(double value) {
   return significant;
 }
 
-lxw_error writeValue(lxw_worksheet* sheet, lxw_row_t row, lxw_col_t column,
-                     const qvsdkbase::ValueArray& values, int64_t index, ValueCounts& counts) {
-  if (values.type == QV_DATATYPE_INT32) {
-    return worksheet_write_number(sheet, row, column,
-                                  static_cast<const int32_t*>(values.data)[index], nullptr);
-  }
-  const double value = static_cast<const double*>(values.data)[index];
+lxw_error writeNumber(lxw_worksheet* sheet, lxw_row_t row, lxw_col_t column, int32_t value,
+                      ValueCounts&) {
+  return worksheet_write_number(sheet, row, column, value, nullptr);
+}
+
+lxw_error writeNumber(lxw_worksheet* sheet, lxw_row_t row, lxw_col_t column, double value,
+                      ValueCounts& counts) {
   if (!std::isfinite(value)) {
     ++counts.notNumbers;
     const char* text = std::isnan(value) ? "nan" : value > 0 ? "inf" : "-inf";
@@ -78,6 +79,13 @@ lxw_error writeValue(lxw_worksheet* sheet, lxw_row_t row, lxw_col_t column,
   }
   if (significantDigits(value) > 16) ++counts.rounded;
   return worksheet_write_number(sheet, row, column, value, nullptr);
+}
+
+lxw_error writeValue(lxw_worksheet* sheet, lxw_row_t row, lxw_col_t column, const ValueView& values,
+                     int64_t index, ValueCounts& counts) {
+  return values.visit([&](auto numbers) {
+    return writeNumber(sheet, row, column, numbers[static_cast<size_t>(index)], counts);
+  });
 }
 
 // The header row, bold and frozen, with columns wide enough for their names.
@@ -99,12 +107,15 @@ lxw_error writeHeader(lxw_worksheet* sheet, const std::vector<std::string>& vari
 // Points first to last - 1 of zone as rows 1, 2, ... of sheet.
 lxw_error writeRows(lxw_worksheet* sheet, const qvsdkbase::Zone& zone, size_t variables,
                     int64_t first, int64_t last, ValueCounts& counts) {
-  const size_t columns = std::min(variables, zone.values.size());
+  std::vector<ValueView> columns;
+  for (size_t v = 0; v < variables && v < zone.values.size(); ++v) {
+    columns.emplace_back(*zone.values[v]);
+  }
   for (int64_t point = first; point < last; ++point) {
     const auto row = static_cast<lxw_row_t>(point - first + 1);
-    for (size_t v = 0; v < columns; ++v) {
+    for (size_t v = 0; v < columns.size(); ++v) {
       const lxw_error result =
-          writeValue(sheet, row, static_cast<lxw_col_t>(v), *zone.values[v], point, counts);
+          writeValue(sheet, row, static_cast<lxw_col_t>(v), columns[v], point, counts);
       if (result != LXW_NO_ERROR) return result;
     }
   }

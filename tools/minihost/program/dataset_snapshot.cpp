@@ -1,37 +1,42 @@
 #include "tools/minihost/program/dataset_snapshot.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <cstring>
+#include <span>
 #include <sstream>
+#include <utility>
 
+#include "tools/minihost/host/value_view.h"
 #include "tools/minihost/reports/number_text.h"
 
 namespace cvl::minihost {
 
 namespace {
 
-size_t valueSize(QvDataType type) {
-  return type == QV_DATATYPE_INT32 ? sizeof(int32_t) : sizeof(double);
+// The values' bytes, bit for bit.
+std::span<const std::byte> bytesOf(const ValueView& values) {
+  return values.visit([](auto numbers) { return std::as_bytes(numbers); });
 }
 
 ValueSnapshot copyValues(const qvsdkbase::ValueArray& array) {
-  ValueSnapshot copy;
-  copy.type = array.type;
-  copy.size = array.size;
-  copy.bytes.resize(static_cast<size_t>(array.size) * valueSize(array.type));
-  if (!copy.bytes.empty()) std::memcpy(copy.bytes.data(), array.data, copy.bytes.size());
-  return copy;
+  auto copy = std::make_shared<qvsdkbase::ValueArray>(array.type, array.size);
+  const std::span<const std::byte> bytes = bytesOf(ValueView(array));
+  if (!bytes.empty()) std::memcpy(copy->data, bytes.data(), bytes.size());
+  return {std::move(copy)};
 }
 
-// The value at index of a snapshot, as text.
-std::string valueText(const ValueSnapshot& values, size_t index) {
-  if (values.type == QV_DATATYPE_INT32) {
-    int32_t value = 0;
-    std::memcpy(&value, values.bytes.data() + index * sizeof(int32_t), sizeof value);
-    return std::to_string(value);
-  }
-  double value = 0;
-  std::memcpy(&value, values.bytes.data() + index * sizeof(double), sizeof value);
+std::string text(int32_t value) {
+  return std::to_string(value);
+}
+
+std::string text(double value) {
   return numberText(value);
+}
+
+// The value at index of an array, as text: an integer as an integer.
+std::string valueText(const ValueView& values, size_t index) {
+  return values.visit([&](auto numbers) { return text(numbers[index]); });
 }
 
 template <typename T>
@@ -41,19 +46,26 @@ std::string listText(const std::vector<T>& list) {
   return text.str();
 }
 
-std::string compareValues(const ValueSnapshot& before, const ValueSnapshot& after,
+std::string compareValues(const ValueSnapshot& beforeCopy, const ValueSnapshot& afterCopy,
                           const std::string& where) {
+  const qvsdkbase::ValueArray& before = *beforeCopy.copy;
+  const qvsdkbase::ValueArray& after = *afterCopy.copy;
   if (before.type != after.type || before.size != after.size) {
     return where + ": value array of type " + std::to_string(before.type) + " and size " +
            std::to_string(before.size) + " became type " + std::to_string(after.type) +
            " and size " + std::to_string(after.size);
   }
-  if (before.bytes == after.bytes) return {};
-  size_t byte = 0;
-  while (before.bytes[byte] == after.bytes[byte]) ++byte;
-  const size_t index = byte / valueSize(before.type);
-  return where + ", point " + std::to_string(index + 1) + ": " + valueText(before, index) +
-         " became " + valueText(after, index);
+  const ValueView beforeValues(before);
+  const ValueView afterValues(after);
+  const std::span<const std::byte> beforeBytes = bytesOf(beforeValues);
+  const std::span<const std::byte> afterBytes = bytesOf(afterValues);
+  const auto differs = std::ranges::mismatch(beforeBytes, afterBytes).in1;
+  if (differs == beforeBytes.end()) return {};
+  // Arrays of the same type and size: the byte at which they first differ is in the same value.
+  const auto byte = static_cast<size_t>(differs - beforeBytes.begin());
+  const size_t index = byte / (beforeBytes.size() / static_cast<size_t>(before.size));
+  return where + ", point " + std::to_string(index + 1) + ": " + valueText(beforeValues, index) +
+         " became " + valueText(afterValues, index);
 }
 
 std::string compareZones(const ZoneSnapshot& before, const ZoneSnapshot& after,

@@ -4,6 +4,7 @@
 #define CVL_TOOLS_MINIHOST_PROGRAM_DATASET_SNAPSHOT_H
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,9 +13,7 @@
 namespace cvl::minihost {
 
 struct ValueSnapshot {
-  QvDataType type = 0;
-  int64_t size = 0;
-  std::vector<unsigned char> bytes;  // the array's values, bit for bit
+  std::shared_ptr<const qvsdkbase::ValueArray> copy;  // the array's values, bit for bit
 };
 
 struct ZoneSnapshot {

@@ -2,34 +2,34 @@
 
 #include <cmath>
 
+#include "tools/minihost/host/value_view.h"
 #include "tools/minihost/platform/console_text.h"
 
 namespace cvl::minihost {
 
 namespace {
 
-nlohmann::ordered_json valuesJson(const qvsdkbase::ValueArray& values) {
+nlohmann::ordered_json valueJson(int32_t value) {
+  return value;
+}
+
+// A double keeps its exact value; one that is not finite has no JSON number and becomes null.
+nlohmann::ordered_json valueJson(double value) {
+  return std::isfinite(value) ? nlohmann::ordered_json(value) : nlohmann::ordered_json(nullptr);
+}
+
+nlohmann::ordered_json valuesJson(const ValueView& values) {
   nlohmann::ordered_json list = nlohmann::ordered_json::array();
-  list.get_ref<nlohmann::ordered_json::array_t&>().reserve(static_cast<size_t>(values.size));
-  if (values.type == QV_DATATYPE_INT32) {
-    const auto* data = static_cast<const int32_t*>(values.data);
-    for (int64_t i = 0; i < values.size; ++i) list.push_back(data[i]);
-    return list;
-  }
-  const auto* data = static_cast<const double*>(values.data);
-  for (int64_t i = 0; i < values.size; ++i) {
-    if (std::isfinite(data[i])) {
-      list.push_back(data[i]);
-    } else {
-      list.push_back(nullptr);
-    }
-  }
+  list.get_ref<nlohmann::ordered_json::array_t&>().reserve(static_cast<size_t>(values.size()));
+  values.visit([&](auto numbers) {
+    for (const auto number : numbers) list.push_back(valueJson(number));
+  });
   return list;
 }
 
 nlohmann::ordered_json zoneJson(const qvsdkbase::Zone& zone) {
   nlohmann::ordered_json values = nlohmann::ordered_json::array();
-  for (const auto& array : zone.values) values.push_back(valuesJson(*array));
+  for (const auto& array : zone.values) values.push_back(valuesJson(ValueView(*array)));
   return {{"name", zone.name},
           {"points", zone.points},
           {"types", zone.types},

@@ -1,9 +1,12 @@
 #include "tools/minihost/reports/summary.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <map>
+#include <span>
 
+#include "tools/minihost/host/value_view.h"
 #include "tools/minihost/reports/number_text.h"
 #include "tools/minihost/reports/text_table.h"
 
@@ -13,10 +16,8 @@ namespace {
 
 using Align = TextTable::Align;
 
-std::string typeName(QvDataType type) {
-  if (type == QV_DATATYPE_DOUBLE) return "double";
-  if (type == QV_DATATYPE_INT32) return "int32";
-  return "type " + std::to_string(type);
+const char* typeName(const ValueView& values) {
+  return values.holdsIntegers() ? "int32" : "double";
 }
 
 // "from zone 1: Crank (DEG), Time (s)", one group per zone shared; "-" when nothing is shared.
@@ -35,20 +36,17 @@ std::string sharesText(const qvsdkbase::Zone& zone, const std::vector<std::strin
   return text;
 }
 
-// The smallest and largest value of the array, NaN left out; "-" for both when none is left.
-std::pair<std::string, std::string> rangeText(const qvsdkbase::ValueArray& values) {
-  if (values.type == QV_DATATYPE_INT32) {
-    const auto* data = static_cast<const int32_t*>(values.data);
-    if (values.size < 1) return {"-", "-"};
-    int32_t low = data[0];
-    int32_t high = data[0];
-    for (int64_t i = 1; i < values.size; ++i) {
-      low = std::min(low, data[i]);
-      high = std::max(high, data[i]);
-    }
-    return {std::to_string(low), std::to_string(high)};
-  }
-  const auto* data = static_cast<const double*>(values.data);
+// The smallest and largest value, "-" for both when there is none.
+std::pair<std::string, std::string> rangeText(std::span<const int32_t> values) {
+  if (values.empty()) return {"-", "-"};
+  const auto [low, high] = std::ranges::minmax_element(values);
+  return {std::to_string(*low), std::to_string(*high)};
+}
+
+// The smallest and largest value, NaN left out; "-" for both when none is left.
+std::pair<std::string, std::string> rangeText(std::span<const double> values) {
+  const double* data = values.data();
+  const auto size = static_cast<int64_t>(values.size());
   // Without a branch per value, and in four independent chains, so that the comparisons of
   // successive values overlap (and the compiler may use vector minimum and maximum): a NaN fails
   // both comparisons and leaves low and high as they were.
@@ -60,14 +58,14 @@ std::pair<std::string, std::string> rangeText(const qvsdkbase::ValueArray& value
     highs[k] = -lows[k];
   }
   int64_t i = 0;
-  for (; i + kChains <= values.size; i += kChains) {
+  for (; i + kChains <= size; i += kChains) {
     for (int k = 0; k < kChains; ++k) {
       const double value = data[i + k];
       lows[k] = value < lows[k] ? value : lows[k];
       highs[k] = value > highs[k] ? value : highs[k];
     }
   }
-  for (; i < values.size; ++i) {
+  for (; i < size; ++i) {
     lows[0] = data[i] < lows[0] ? data[i] : lows[0];
     highs[0] = data[i] > highs[0] ? data[i] : highs[0];
   }
@@ -85,12 +83,12 @@ std::pair<std::string, std::string> rangeText(const qvsdkbase::ValueArray& value
 void printVariables(std::ostream& out, const qvsdkbase::DataSet& dataSet) {
   out << "Variables: " << dataSet.variables.size() << '\n';
   TextTable table({{"#", Align::Right}, {"Name", Align::Left}, {"Type", Align::Left}});
-  const std::vector<QvDataType>* types =
-      dataSet.zones.empty() ? nullptr : &dataSet.zones.front().types;
+  // Every zone holds a variable in the same type: the first zone's tells it.
+  const qvsdkbase::Zone* first = dataSet.zones.empty() ? nullptr : &dataSet.zones.front();
   for (size_t v = 0; v < dataSet.variables.size(); ++v) {
-    const bool typed = types != nullptr && v < types->size();
-    table.addRow(
-        {std::to_string(v + 1), dataSet.variables[v], typed ? typeName((*types)[v]) : "-"});
+    const bool typed = first != nullptr && v < first->values.size();
+    table.addRow({std::to_string(v + 1), dataSet.variables[v],
+                  typed ? typeName(ValueView(*first->values[v])) : "-"});
   }
   table.print(out, "  ");
 }
@@ -122,10 +120,11 @@ void printRanges(std::ostream& out, const qvsdkbase::DataSet& dataSet) {
   for (size_t z = 0; z < dataSet.zones.size(); ++z) {
     const qvsdkbase::Zone& zone = dataSet.zones[z];
     for (size_t v = 0; v < zone.values.size() && v < dataSet.variables.size(); ++v) {
-      const auto [low, high] = rangeText(*zone.values[v]);
+      const ValueView values(*zone.values[v]);
+      const auto [low, high] = values.visit([](auto numbers) { return rangeText(numbers); });
       const QvZoneNum shared = v < zone.shareZones.size() ? zone.shareZones[v] : 0;
-      table.addRow({std::to_string(z + 1), dataSet.variables[v], typeName(zone.values[v]->type),
-                    low, high, shared == 0 ? "own" : "zone " + std::to_string(shared)});
+      table.addRow({std::to_string(z + 1), dataSet.variables[v], typeName(values), low, high,
+                    shared == 0 ? "own" : "zone " + std::to_string(shared)});
     }
   }
   table.print(out, "  ");

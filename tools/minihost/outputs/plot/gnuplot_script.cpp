@@ -5,6 +5,7 @@
 #include <cmath>
 #include <string>
 
+#include "tools/minihost/host/value_view.h"
 #include "tools/minihost/outputs/plot/trace_decimation.h"
 #include "tools/minihost/outputs/printable_text.h"
 
@@ -58,11 +59,6 @@ class ScriptText {
   std::string text_;
   bool ok_ = true;
 };
-
-double valueAt(const qvsdkbase::ValueArray& values, int64_t index) {
-  if (values.type == QV_DATATYPE_INT32) return static_cast<const int32_t*>(values.data)[index];
-  return static_cast<const double*>(values.data)[index];
-}
 
 // A zone's line style: its colour, and dashes from the eleventh zone on.
 std::string lineStyle(size_t zone) {
@@ -145,8 +141,10 @@ bool writePanel(ScriptText& script, const PlotPlan& plan, const qvsdkbase::DataS
   for (size_t z = 0; z < dataSet.zones.size(); ++z) {
     const qvsdkbase::Zone& zone = dataSet.zones[z];
     if (zone.points == 0) continue;
+    const ValueView xValues(*zone.values[plan.x]);
+    const ValueView yValues(*zone.values[y]);
     kept.clear();
-    decimateTrace(*zone.values[plan.x], *zone.values[y], zone.points, columns, kept);
+    decimateTrace(xValues, yValues, zone.points, columns, kept);
     if (kept.empty()) continue;
     const std::string block = "$p" + std::to_string(panel + 1) + "z" + std::to_string(z + 1);
     script << block << " << EOD\n";
@@ -155,10 +153,10 @@ bool writePanel(ScriptText& script, const PlotPlan& plan, const qvsdkbase::DataS
         script << "\n";
         continue;
       }
-      const double yValue = valueAt(*zone.values[y], index);
+      const double yValue = yValues.at(index);
       low = std::min(low, yValue);
       high = std::max(high, yValue);
-      script << valueAt(*zone.values[plan.x], index) << " " << yValue << "\n";
+      script << xValues.at(index) << " " << yValue << "\n";
     }
     script << "EOD\n";
     plot += (plot.empty() ? "plot " : ", ") + block + " using 1:2 " + lineStyle(z);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "tools/minihost/host/value_view.h"
 #include "tools/minihost/host/variable_lookup.h"
 #include "tools/minihost/outputs/output_file.h"
 #include "tools/minihost/outputs/plot/gnuplot_script.h"
@@ -49,11 +50,9 @@ void chooseXRange(const qvsdkbase::DataSet& dataSet, PlotPlan& plan) {
   double low = INFINITY;
   double high = -INFINITY;
   for (const qvsdkbase::Zone& zone : dataSet.zones) {
-    const qvsdkbase::ValueArray& values = *zone.values[plan.x];
+    const ValueView values(*zone.values[plan.x]);
     for (int64_t i = 0; i < zone.points; ++i) {
-      const double value = values.type == QV_DATATYPE_INT32
-                               ? static_cast<const int32_t*>(values.data)[i]
-                               : static_cast<const double*>(values.data)[i];
+      const double value = values.at(i);
       if (!std::isfinite(value)) continue;
       low = std::min(low, value);
       high = std::max(high, value);

@@ -54,26 +54,14 @@ void decimate(const X* x, const Y* y, int64_t points, const PixelColumns& column
   if (runStart >= 0) keepRun(runStart, low, high, points - 1, kept);
 }
 
-template <typename X>
-void decimateOver(const X* x, const qvsdkbase::ValueArray& y, int64_t points,
-                  const PixelColumns& columns, std::vector<int64_t>& kept) {
-  if (y.type == QV_DATATYPE_INT32) {
-    decimate(x, static_cast<const int32_t*>(y.data), points, columns, kept);
-  } else {
-    decimate(x, static_cast<const double*>(y.data), points, columns, kept);
-  }
-}
-
 }  // namespace
 
-void decimateTrace(const qvsdkbase::ValueArray& x, const qvsdkbase::ValueArray& y, int64_t points,
+void decimateTrace(const ValueView& x, const ValueView& y, int64_t points,
                    const PixelColumns& columns, std::vector<int64_t>& kept) {
   const std::size_t before = kept.size();
-  if (x.type == QV_DATATYPE_INT32) {
-    decimateOver(static_cast<const int32_t*>(x.data), y, points, columns, kept);
-  } else {
-    decimateOver(static_cast<const double*>(x.data), y, points, columns, kept);
-  }
+  x.visit([&](auto xValues) {
+    y.visit([&](auto yValues) { decimate(xValues.data(), yValues.data(), points, columns, kept); });
+  });
   if (kept.size() > before && kept.back() == kGap) kept.pop_back();  // a break at the end
 }
 

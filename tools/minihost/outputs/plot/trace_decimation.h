@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "standins/qvsdkbase/host_control.h"
+#include "tools/minihost/host/value_view.h"
 
 namespace cvl::minihost {
 
@@ -25,8 +25,8 @@ inline constexpr int64_t kGap = -1;
 // consecutive points within one pixel column, its first, lowest, highest and last point, so
 // every peak and dip survives. A point whose x or y is not finite is left out and breaks the
 // line there: one kGap, never at the start or twice in a row. Either array may hold doubles or
-// 32-bit integers.
-void decimateTrace(const qvsdkbase::ValueArray& x, const qvsdkbase::ValueArray& y, int64_t points,
+// 32-bit integers. REQUIRES: x and y hold at least points values each.
+void decimateTrace(const ValueView& x, const ValueView& y, int64_t points,
                    const PixelColumns& columns, std::vector<int64_t>& kept);
 
 }  // namespace cvl::minihost

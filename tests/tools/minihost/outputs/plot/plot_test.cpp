@@ -11,64 +11,34 @@
 
 #include "tests/support/temp_dir.h"
 #include "tests/tools/minihost/minihost_run.h"
+#include "tools/minihost/outputs/plot/plot_layout.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-// A decoded PNG, row by row from the top; empty when it cannot be read.
+// A decoded PNG as RGB, row by row from the top; empty when it cannot be read.
 struct Picture {
   int width = 0, height = 0;
   std::vector<unsigned char> rgb;
 
-  const unsigned char* at(int x, int y) const {
-    return &rgb[(static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 3];
+  explicit Picture(const fs::path& path) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return;
+    image.format = PNG_FORMAT_RGB;
+    rgb.resize(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) return;
+    width = static_cast<int>(image.width);
+    height = static_cast<int>(image.height);
   }
-  // The frame's lines and the axes' text: dark grey.
-  bool dark(int x, int y) const {
-    const unsigned char* p = at(x, y);
-    return p[0] < 0x70 && p[1] < 0x70 && p[2] < 0x70 && std::abs(p[0] - p[2]) < 16;
-  }
-  // The first zone's line: clearly blue (#1f77b4 and its antialiased edges).
+  // Whether (x, y) is on the first zone's line: clearly blue (#1f77b4 and its antialiased edges).
   bool trace(int x, int y) const {
-    const unsigned char* p = at(x, y);
+    const unsigned char* p =
+        &rgb[(static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 3];
     return p[2] > p[0] + 60 && p[2] > p[1] + 25;
   }
 };
-
-Picture readPng(const fs::path& path) {
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&image, path.c_str())) return {};
-  image.format = PNG_FORMAT_RGB;
-  Picture picture{static_cast<int>(image.width), static_cast<int>(image.height), {}};
-  picture.rgb.resize(PNG_IMAGE_SIZE(image));
-  if (!png_image_finish_read(&image, nullptr, picture.rgb.data(), 0, nullptr)) return {};
-  return picture;
-}
-
-// The plot area of a one-panel picture, found from its frame: the left axis is the longest
-// vertical dark line, the bottom axis the longest horizontal one.
-struct Frame {
-  int left = 0, top = 0, right = 0, bottom = 0;
-};
-
-Frame findFrame(const Picture& picture) {
-  Frame frame;
-  for (int x = 0, longest = 0; x < picture.width; ++x) {
-    for (int y = 0, run = 0; y < picture.height; ++y) {
-      run = picture.dark(x, y) ? run + 1 : 0;
-      if (run > longest) frame.left = x, frame.top = y - run + 1, longest = run;
-    }
-  }
-  for (int y = 0, longest = 0; y < picture.height; ++y) {
-    for (int x = 0, run = 0; x < picture.width; ++x) {
-      run = picture.dark(x, y) ? run + 1 : 0;
-      if (run > longest) frame.right = x, frame.bottom = y, longest = run;
-    }
-  }
-  return frame;
-}
 
 // A trace of rows points: a slow wave of amplitude 1, with a spike of 5 at row spike alone.
 std::string spikeFile(int rows, int spike) {
@@ -100,11 +70,14 @@ TEST(MinihostPlot, ThePeakIsDrawnWhereTheMaximumIs) {
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_THAT(run.out,
                 testing::HasSubstr(std::string("Plot: p.png (") + c.size + " pixels, 1 panel)"));
-    const Picture picture = readPng(dir.path() / "p.png");
+    const Picture picture(dir.path() / "p.png");
     ASSERT_EQ(std::to_string(picture.width) + "x" + std::to_string(picture.height), c.size);
-    const Frame frame = findFrame(picture);
-    ASSERT_GT(frame.right - frame.left, picture.width / 2);
-    ASSERT_GT(frame.bottom - frame.top, picture.height / 2);
+    // The plot area inside the frame: the layout of one panel and a legend of one zone, "spike".
+    std::string error;
+    const auto layout = cvl::minihost::layoutPlot(
+        1, 1, 5, cvl::minihost::PixelSize{picture.width, picture.height}, error);
+    ASSERT_TRUE(layout) << error;
+    const cvl::minihost::PixelBox frame = layout->plotAreas[0];
     int traced = 0, topX = -1, topY = picture.height;
     for (int y = frame.top; y < frame.bottom; ++y) {
       for (int x = frame.left + 1; x <= frame.right; ++x) {

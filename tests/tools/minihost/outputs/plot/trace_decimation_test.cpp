@@ -43,7 +43,8 @@ TEST(TraceDecimation, WhatIsKept) {
   for (const auto& c : cases) {
     const auto x = arrayOf(c.x, QV_DATATYPE_DOUBLE), y = arrayOf(c.y, c.yType);
     std::vector<int64_t> kept{99};  // appended to, never cleared
-    cvl::minihost::decimateTrace(*x, *y, static_cast<int64_t>(c.x.size()), c.columns, kept);
+    cvl::minihost::decimateTrace(cvl::minihost::ValueView(*x), cvl::minihost::ValueView(*y),
+                                 static_cast<int64_t>(c.x.size()), c.columns, kept);
     kept.erase(kept.begin());
     EXPECT_EQ(kept, c.kept) << "x " << testing::PrintToString(c.x) << ", y "
                             << testing::PrintToString(c.y);

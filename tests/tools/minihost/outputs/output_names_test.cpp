@@ -1,15 +1,12 @@
-// The parts of minihost's outputs that have rules of their own: CSV file names, worksheet
-// names, the thinning of long traces, and a zone continued over several worksheets.
-#include <cmath>
-
-#include <gmock/gmock.h>
+// The names that minihost's outputs give zones: CSV file names and worksheet names.
+#include <gtest/gtest.h>
 
 #include "tools/minihost/outputs/csv_writer.h"
 #include "tools/minihost/outputs/sheet_names.h"
 
 namespace {
 
-TEST(MinihostOutputParts, CsvFileNames) {
+TEST(OutputNames, CsvFileNames) {
   const struct {
     size_t zone;
     size_t zones;
@@ -23,11 +20,12 @@ TEST(MinihostOutputParts, CsvFileNames) {
       {1, 1, "\xC3\xA9t\xC3\xA9 x", "1__t__x.csv"},  // a two-byte character is one '_'
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(cvl::minihost::csvFileName(c.zone, c.zones, c.name), c.file) << c.name;
+    EXPECT_EQ(cvl::minihost::csvFileName(c.zone, c.zones, c.name), c.file)
+        << "zone " << c.zone << " of " << c.zones << ", \"" << c.name << "\"";
   }
 }
 
-TEST(MinihostOutputParts, SheetNames) {
+TEST(OutputNames, SheetNames) {
   const std::string x30(30, 'x');
   const std::string long40 = "A_rather_long_zone_name_of_forty_chars__";
   const struct {
