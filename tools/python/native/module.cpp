@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "tools/minihost/host/value_view.h"
 #include "tools/minihost/host/variable_lookup.h"
 #include "tools/python/native/load_session.h"
 
@@ -55,10 +56,11 @@ py::array valueArray(const SharedValues& values) {
   auto owner = std::make_unique<SharedValues>(values);
   py::capsule base(owner.get(), [](void* held) { delete static_cast<SharedValues*>(held); });
   owner.release();  // the capsule owns it now
-  const auto size = static_cast<py::ssize_t>(values->size);
-  py::array array = values->type == QV_DATATYPE_INT32
-                        ? py::array(py::dtype::of<int32_t>(), {size}, {}, values->data, base)
-                        : py::array(py::dtype::of<double>(), {size}, {}, values->data, base);
+  py::array array = cvl::minihost::ValueView(*values).visit([&](auto typed) {
+    using Value = typename decltype(typed)::value_type;  // double or int32_t
+    const auto size = static_cast<py::ssize_t>(typed.size());
+    return py::array(py::dtype::of<Value>(), {size}, {}, typed.data(), base);
+  });
   py::detail::array_proxy(array.ptr())->flags &= ~py::detail::npy_api::NPY_ARRAY_WRITEABLE_;
   return array;
 }
