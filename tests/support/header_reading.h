@@ -38,7 +38,7 @@ std::string joined(const List& items) {
 // What readOutFileHeader makes of the file path, in one line: its messages, and when it accepts
 // the header the record's counts, variables, columns and zones:
 //   <numColumns> <numValues> <numPoints> | <numVariables> <varNames> : <varDataTypes> /
-//   <columnVariable> <columnZone> <columnShared> / <numZones> <zoneNames>
+//   <variable> <zone> <shared> of each column / <numZones> <zoneNames>
 // An accepted header also gives the title "CONVERGE Data" and leaves the file after line 5.
 inline std::string readHeader(const std::string& path) {
   qorvian::qorutilutil::AsciiFile file;
@@ -47,11 +47,18 @@ inline std::string readHeader(const std::string& path) {
   const bool ok = file.open(path) && cvl::readOutFileHeader(file, i);
   EXPECT_TRUE(!ok || (i.title == "CONVERGE Data" && file.lineNumber() == 5)) << path;
   if (!ok) return linedMessages(path, qvsdkbase::messages());
+  std::vector<int32_t> variables, zones;
+  std::vector<bool> shared;
+  for (const cvl::Column& column : i.columns) {
+    variables.push_back(column.variable);
+    zones.push_back(column.zone);
+    shared.push_back(column.shared);
+  }
   std::ostringstream out;
   out << linedMessages(path, qvsdkbase::messages()) << i.numColumns << ' ' << i.numValues << ' '
       << i.numPoints << " | " << i.numVariables << ' ' << joined(i.varNames) << " : "
-      << joined(i.varDataTypes) << " / " << joined(i.columnVariable) << ' ' << joined(i.columnZone)
-      << ' ' << joined(i.columnShared) << " / " << i.numZones << ' ' << joined(i.zoneNames);
+      << joined(i.varDataTypes) << " / " << joined(variables) << ' ' << joined(zones) << ' '
+      << joined(shared) << " / " << i.numZones << ' ' << joined(i.zoneNames);
   return out.str();
 }
 
