@@ -64,6 +64,8 @@ struct Column {
   int32_t zone = 0;                   // 0-based zone within the file
   bool shared = false;                // location "(none)": its values go to the file's first
                                       // zone, shared by the file's other zones
+
+  bool operator==(const Column&) const = default;
 };
 
 // The description of one file, filled by readOutFileHeader. Comes in fresh (empty title, empty
