@@ -15,13 +15,11 @@ namespace {
 std::vector<QvZoneNum> buildShareList(const OutFileInfo& info, QvZoneNum firstZone) {
   std::vector<QvZoneNum> shareZones(static_cast<size_t>(info.numVariables), 0);
   const auto numValues = static_cast<size_t>(info.numValues > 0 ? info.numValues : 0);
-  for (size_t column = 0; column < numValues && column < info.columnShared.size() &&
-                          column < info.columnVariable.size();
-       ++column) {
-    const int32_t variable = info.columnVariable[column];
-    if (info.columnShared[column] && variable >= 0 &&
-        static_cast<size_t>(variable) < shareZones.size()) {
-      shareZones[static_cast<size_t>(variable)] = firstZone;
+  for (size_t column = 0; column < numValues && column < info.columns.size(); ++column) {
+    const Column& described = info.columns[column];
+    if (described.shared && described.variable >= 0 &&
+        static_cast<size_t>(described.variable) < shareZones.size()) {
+      shareZones[static_cast<size_t>(described.variable)] = firstZone;
     }
   }
   return shareZones;

@@ -1,7 +1,6 @@
 // Line 6, the first data row, and the fit of the variables to it.
 #include "addon/header/first_data_row.h"
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
@@ -46,21 +45,14 @@ bool fitVariablesToFirstRow(const qorvian::qorutilutil::AsciiFile& file, OutFile
       return false;
     }
     // ... and its name, type, variable and zone, which only the variable name row gives.
-    if (info.columnNames.size() < numValues) {
+    if (info.columns.size() < numValues) {
       file.error("Variable name row is missing an entry", kVariableNameLine);
       return false;
     }
     return true;
   }
 
-  // One zone: every column is a variable of its own, in column order, repeated names included.
-  info.varNames = info.columnNames;
-  info.numVariables = info.numColumns;
-  info.varDataTypes = info.columnDataTypes;
-  const size_t numRenumbered =
-      std::min(static_cast<size_t>(info.numColumns), info.columnVariable.size());
-  for (size_t i = 0; i < numRenumbered; ++i) info.columnVariable[i] = static_cast<int32_t>(i);
-
+  // One zone: readVariableRows made every column a variable of its own, repeated names included.
   if (info.varNames.size() < numValues) {
     file.error("Too many values on the first data row", kFirstDataLine);
     return false;

@@ -12,12 +12,13 @@ namespace cvl {
 // has no line 6 or it does not begin with a number.
 bool readFirstDataRow(qorvian::qorutilutil::AsciiFile& file, OutFileInfo& info);
 
-// Fits info's variables to info.numValues: with one zone every column filled by the first row
-// becomes a variable of its own (varDataTypes keeps one entry per column, filled or not); more
-// values than names are refused against line 6. With several zones the values must match the
-// column row's count (else refused against the line last read) and every valued column must be
-// named (else "Variable name row is missing an entry" against line 3). file serves only for
-// messages.
+// Fits info's variables to info.numValues. With one zone, where readVariableRows made every
+// column a variable, the variables are cut to the columns that the first row fills
+// (varDataTypes keeps one entry per column, filled or not); more values than names are refused
+// against line 6. With several zones the values must match the column row's count (else refused
+// against the line last read) and every valued column must be named (else "Variable name row is
+// missing an entry" against line 3). The column records are not changed. REQUIRES:
+// readVariableRows and readFirstDataRow accepted info. file serves only for messages.
 bool fitVariablesToFirstRow(const qorvian::qorutilutil::AsciiFile& file, OutFileInfo& info);
 
 }  // namespace cvl

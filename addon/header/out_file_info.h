@@ -55,6 +55,19 @@ inline constexpr const char* kDataSetTitle = "CONVERGE Data";
 // The loader's name: registration, dataset creation and the hand-back of instructions.
 inline constexpr const char* kLoaderName = "CONVERGE Output File Loader";
 
+// One column of a file as lines 3 to 5 describe it: one per name on the variable name row, in
+// column order. readVariableRows makes each record whole; nothing changes it afterwards.
+struct Column {
+  std::string name;                   // its full variable name: "name unit", or the name alone
+  QvDataType dataType = kTypeDouble;  // the type its own qualifier gives
+  int32_t variable = 0;               // 0-based index of the variable its values go to
+  int32_t zone = 0;                   // 0-based zone within the file
+  bool shared = false;                // location "(none)": its values go to the file's first
+                                      // zone, shared by the file's other zones
+
+  bool operator==(const Column&) const = default;
+};
+
 // The description of one file, filled by readOutFileHeader. Comes in fresh (empty title, empty
 // lists); every list is appended to, never cleared.
 struct OutFileInfo {
@@ -64,15 +77,11 @@ struct OutFileInfo {
   int32_t numValues = 0;     // values on the first data row; every row is read for this many
   int32_t numVariables = 0;  // number of variables, the length of varNames
   int32_t numZones = 0;      // zones of the file as the location row gives them; at least 1
-  std::vector<std::string> varNames;        // variable names, in variable order
-  std::vector<QvDataType> varDataTypes;     // data type code of each variable
-  std::vector<std::string> zoneNames;       // name of each zone, in zone order
-  std::vector<std::string> columnNames;     // per column: its full variable name
-  std::vector<QvDataType> columnDataTypes;  // per column: its data type code
-  std::vector<int32_t> columnVariable;      // per column: 0-based index of its variable
-  std::vector<int32_t> columnZone;          // per column: 0-based zone within the file
-  std::vector<bool> columnShared;           // per column: location "(none)"; values go to the
-                                            // file's first zone, shared by its other zones
+  std::vector<std::string> varNames;     // variable names, in variable order
+  std::vector<QvDataType> varDataTypes;  // data type code of each variable; the values of a
+                                         // column are read by its variable's type
+  std::vector<std::string> zoneNames;    // name of each zone, in zone order
+  std::vector<Column> columns;           // every named column, in column order
 };
 
 }  // namespace cvl

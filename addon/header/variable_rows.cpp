@@ -3,11 +3,14 @@
 
 #include <boost/algorithm/string/predicate.hpp>
 #include <boost/filesystem/path.hpp>
+#include <cstddef>
 #include <cstdint>
 #include <locale>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "addon/header/comment_lines.h"
 #include "standins/common_strutil/scanner.h"
@@ -39,6 +42,94 @@ std::string fileStem(const std::string& fileName) {
   return name;
 }
 
+// What lines 3 to 5 give for one column before its variable is decided. The views point into the
+// scanners' copies of the lines.
+struct ColumnEntry {
+  std::string_view name;
+  std::string_view qualifier;
+  int32_t zone;
+  bool shared;
+};
+
+// Reads the three rows column by column into entries, one per name, and fills info's zones.
+// False after the first column that lacks a location or a qualifier, reported against the file.
+bool readColumnEntries(const qorvian::qorutilutil::AsciiFile& file, qorvian::Scanner& names,
+                       qorvian::Scanner& qualifiers, qorvian::Scanner& locations,
+                       std::vector<ColumnEntry>& entries, OutFileInfo& info) {
+  const std::string stem = fileStem(file.fileName());
+  info.numZones = 1;
+  const bool hasLocations = locations.hasNextToken();
+  if (!hasLocations) info.zoneNames.push_back(stem);
+  std::string previousLocation;
+
+  while (names.hasNextToken()) {
+    ColumnEntry entry{{}, {}, 0, false};
+    if (hasLocations) {
+      if (!locations.hasNextToken()) {
+        file.error("Location row is missing an entry");
+        return false;
+      }
+      const std::string_view location = locations.nextToken();
+      entry.shared = isMarker(location, "(none)");
+      // A shared column leaves the run of locations as it is; any change of location, also back
+      // to an earlier one, opens the next zone.
+      if (!entry.shared && location != previousLocation) {
+        if (!previousLocation.empty()) ++info.numZones;
+        previousLocation.assign(location);
+        info.zoneNames.push_back(stem + ' ' + previousLocation);
+      }
+      entry.zone = info.numZones - 1;
+    }
+    entry.name = names.nextToken();
+    if (!qualifiers.hasNextToken()) {
+      file.error("Secondary Variable row in header is missing an entry");
+      return false;
+    }
+    entry.qualifier = qualifiers.nextToken();
+    entries.push_back(entry);
+  }
+
+  // Locations that are all "(none)" name no zone: the file is then one zone named after its
+  // stem, as without locations, and its shared columns feed that zone.
+  if (info.zoneNames.empty() && !entries.empty()) info.zoneNames.push_back(stem);
+  return true;
+}
+
+// Makes info's column records and variables from entries, now that the zone count is known.
+void numberVariables(const std::vector<ColumnEntry>& entries, OutFileInfo& info) {
+  const bool oneZone = info.numZones == 1;
+  const auto numColumns = static_cast<size_t>(info.numColumns > 0 ? info.numColumns : 0);
+  // Index of each full name among the distinct full names, in the order of their first column,
+  // so that a wide header is named in linear time.
+  std::unordered_map<std::string, int32_t> distinctIndex;
+  info.columns.reserve(entries.size());
+  for (size_t column = 0; column < entries.size(); ++column) {
+    const ColumnEntry& entry = entries[column];
+    std::string fullName(entry.name);
+    if (!isUnitless(entry.qualifier)) {
+      fullName += ' ';
+      fullName += entry.qualifier;
+    }
+    const QvDataType dataType = isMarker(entry.qualifier, "(number)") ? kTypeInt32 : kTypeDouble;
+    const auto [known, isNew] =
+        distinctIndex.try_emplace(fullName, static_cast<int32_t>(distinctIndex.size()));
+    int32_t variable = known->second;
+    if (oneZone) {
+      // One zone: every column is a variable of its own, in column order. A column past the
+      // column row's count is not given its own: it keeps the index of its full name among the
+      // distinct names, and so goes to the variable of the column at that position.
+      if (column < numColumns) variable = static_cast<int32_t>(column);
+      info.varNames.push_back(fullName);
+      info.varDataTypes.push_back(dataType);
+    } else if (isNew) {
+      info.varNames.push_back(fullName);
+      info.varDataTypes.push_back(dataType);
+    }
+    info.columns.push_back({std::move(fullName), dataType, variable, entry.zone, entry.shared});
+  }
+  info.numVariables = static_cast<int32_t>(info.varNames.size());
+}
+
 }  // namespace
 
 bool readVariableRows(qorvian::qorutilutil::AsciiFile& file, OutFileInfo& info) {
@@ -49,69 +140,11 @@ bool readVariableRows(qorvian::qorutilutil::AsciiFile& file, OutFileInfo& info) 
       !readCommentLine(file, locations)) {
     return false;
   }
-
-  const std::string stem = fileStem(file.fileName());
-  info.numZones = 1;
-  info.numVariables = 0;
-  const bool hasLocations = locations.hasNextToken();
-  if (!hasLocations) info.zoneNames.push_back(stem);
-  std::string previousLocation;
-
-  // Index of each full name in varNames, so that a wide header is named in linear time; the
-  // first column that bears a name decides its variable.
-  std::unordered_map<std::string, int32_t> variableIndex;
-  std::string fullName;
-
-  while (names.hasNextToken()) {
-    if (!hasLocations) {
-      info.columnShared.push_back(false);
-      info.columnZone.push_back(0);
-    } else if (!locations.hasNextToken()) {
-      file.error("Location row is missing an entry");
-      return false;
-    } else {
-      const std::string_view location = locations.nextToken();
-      const bool shared = isMarker(location, "(none)");
-      info.columnShared.push_back(shared);
-      // A shared column leaves the run of locations as it is; any change of location, also back
-      // to an earlier one, opens the next zone.
-      if (!shared && location != previousLocation) {
-        if (!previousLocation.empty()) ++info.numZones;
-        previousLocation.assign(location);
-        info.zoneNames.push_back(stem + ' ' + previousLocation);
-      }
-      info.columnZone.push_back(info.numZones - 1);
-    }
-
-    const std::string_view name = names.nextToken();
-    if (!qualifiers.hasNextToken()) {
-      file.error("Secondary Variable row in header is missing an entry");
-      return false;
-    }
-    const std::string_view qualifier = qualifiers.nextToken();
-    const QvDataType dataType = isMarker(qualifier, "(number)") ? kTypeInt32 : kTypeDouble;
-    fullName.assign(name);
-    if (!isUnitless(qualifier)) {
-      fullName += ' ';
-      fullName += qualifier;
-    }
-    info.columnNames.push_back(fullName);
-    info.columnDataTypes.push_back(dataType);
-
-    const auto [entry, isNew] =
-        variableIndex.try_emplace(fullName, static_cast<int32_t>(info.varNames.size()));
-    if (isNew) {
-      info.varNames.push_back(fullName);
-      info.varDataTypes.push_back(dataType);
-    }
-    info.columnVariable.push_back(entry->second);
-  }
-
-  // Locations that are all "(none)" name no zone: the file is then one zone named after its
-  // stem, as without locations, and its shared columns feed that zone.
-  if (info.zoneNames.empty() && !info.columnNames.empty()) info.zoneNames.push_back(stem);
-
-  info.numVariables = static_cast<int32_t>(info.varNames.size());
+  // The variables depend on the zone count, which only the whole location row gives: the rows
+  // are read first, and the columns numbered after them.
+  std::vector<ColumnEntry> entries;
+  if (!readColumnEntries(file, names, qualifiers, locations, entries, info)) return false;
+  numberVariables(entries, info);
   return true;
 }
 

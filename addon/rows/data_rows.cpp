@@ -38,16 +38,13 @@ std::atomic<bool> indexedRowsPreferred{true};
 bool lookUpColumnTargets(const OutFileInfo& info, QvZoneNum firstZone,
                          std::vector<ColumnTarget>& targets) {
   const auto numValues = static_cast<size_t>(info.numValues > 0 ? info.numValues : 0);
-  if (info.columnVariable.size() < numValues || info.columnZone.size() < numValues ||
-      info.columnShared.size() < numValues) {
-    return false;
-  }
+  if (info.columns.size() < numValues) return false;
   targets.reserve(numValues);
   for (size_t column = 0; column < numValues; ++column) {
-    const int32_t variable = info.columnVariable[column];
+    const Column& described = info.columns[column];
+    const int32_t variable = described.variable;
     if (variable < 0 || static_cast<size_t>(variable) >= info.varDataTypes.size()) return false;
-    const QvZoneNum zone =
-        info.columnShared[column] ? firstZone : firstZone + info.columnZone[column];
+    const QvZoneNum zone = described.shared ? firstZone : firstZone + described.zone;
     void* values = nullptr;
     // The host's type is not consulted: the zone was made with info.varDataTypes.
     QvDataType hostType = 0;

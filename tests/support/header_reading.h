@@ -1,20 +1,35 @@
-// Runs the header reader on a file or a text, and gives what it found and what it reported in the
-// host's error dialog in short forms that test tables can state.
+// Runs the header reader on a file and gives its record and the messages it reported in the
+// host's error dialog; and the forms in which tests state messages and lists.
 #ifndef CVL_TESTS_SUPPORT_HEADER_READING_H
 #define CVL_TESTS_SUPPORT_HEADER_READING_H
 
 #include <gtest/gtest.h>
 
-#include <span>
+#include <cstdint>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "addon/header/out_file_header.h"
 #include "standins/qvsdkbase/host_control.h"
-#include "tests/support/temp_dir.h"
+
+namespace cvl {
+
+// A column record in test messages, as it is written in tables.
+inline void PrintTo(const Column& column, std::ostream* out) {
+  *out << '{' << testing::PrintToString(column.name) << ", " << column.dataType << ", "
+       << column.variable << ", " << column.zone << ", " << column.shared << '}';
+}
+
+}  // namespace cvl
 
 namespace cvl::test {
+
+// The dialog text of message against line of the file path, as the line file reports it.
+inline std::string lined(const std::string& path, uint64_t line, const std::string& message) {
+  return "File \"" + path + "\", line " + std::to_string(line) + ": " + message;
+}
 
 // The dialog texts joined by '\n'; one about a line of the file path, in the exact form
 // File "<path>", line <n>: <text>   is written "<n>: <text>", any other as it is.
@@ -35,31 +50,29 @@ std::string joined(const List& items) {
   return out.str();
 }
 
-// What readOutFileHeader makes of the file path, in one line: its messages, and when it accepts
-// the header the record's counts, variables, columns and zones:
-//   <numColumns> <numValues> <numPoints> | <numVariables> <varNames> : <varDataTypes> /
-//   <columnVariable> <columnZone> <columnShared> / <numZones> <zoneNames>
-// An accepted header also gives the title "CONVERGE Data" and leaves the file after line 5.
-inline std::string readHeader(const std::string& path) {
-  qorvian::qorutilutil::AsciiFile file;
-  cvl::OutFileInfo i;
-  qvsdkbase::reset();
-  const bool ok = file.open(path) && cvl::readOutFileHeader(file, i);
-  EXPECT_TRUE(!ok || (i.title == "CONVERGE Data" && file.lineNumber() == 5)) << path;
-  if (!ok) return linedMessages(path, qvsdkbase::messages());
-  std::ostringstream out;
-  out << linedMessages(path, qvsdkbase::messages()) << i.numColumns << ' ' << i.numValues << ' '
-      << i.numPoints << " | " << i.numVariables << ' ' << joined(i.varNames) << " : "
-      << joined(i.varDataTypes) << " / " << joined(i.columnVariable) << ' ' << joined(i.columnZone)
-      << ' ' << joined(i.columnShared) << " / " << i.numZones << ' ' << joined(i.zoneNames);
-  return out.str();
-}
+// What readOutFileHeader made of a file: whether it accepted the header, the dialog texts shown
+// meanwhile, and the record (not to be used when refused).
+struct HeaderReading {
+  bool accepted = false;
+  std::vector<std::string> messages;
+  OutFileInfo info;
+};
 
-// Compares readHeader of each case's text, written to fileName, with the case's expected text.
-inline void expectHeaders(std::span<const std::pair<std::string, std::string>> cases,
-                          const std::string& fileName = "case.out") {
-  for (const auto& [text, expected] : cases)
-    EXPECT_EQ(readHeader(TempDir().write(fileName, text)), expected) << text;
+// Reads the header of the file path in a fresh host. Also expects of an accepted header what
+// holds for every one: the title "CONVERGE Data", the file after line 5, and numVariables and
+// numZones the lengths of varNames and zoneNames.
+inline HeaderReading readHeader(const std::string& path) {
+  qorvian::qorutilutil::AsciiFile file;
+  HeaderReading read;
+  qvsdkbase::reset();
+  read.accepted = file.open(path) && readOutFileHeader(file, read.info);
+  read.messages = qvsdkbase::messages();
+  const OutFileInfo& i = read.info;
+  EXPECT_TRUE(!read.accepted ||
+              (i.title == kDataSetTitle && file.lineNumber() == 5 &&
+               std::ssize(i.varNames) == i.numVariables && std::ssize(i.zoneNames) == i.numZones))
+      << path;
+  return read;
 }
 
 }  // namespace cvl::test

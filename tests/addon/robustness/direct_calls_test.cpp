@@ -46,9 +46,8 @@ cvl::OutFileInfo twoZones() {
   info.numVariables = 2;
   info.varDataTypes = {D, D};
   info.zoneNames = {"z A", "z B"};
-  info.columnVariable = {0, 1, 0, 1};
-  info.columnZone = {0, 0, 1, 1};
-  info.columnShared = {false, false, false, false};
+  info.columns = {
+      {"a", D, 0, 0, false}, {"b", D, 1, 0, false}, {"a", D, 0, 1, false}, {"b", D, 1, 1, false}};
   return info;
 }
 
@@ -72,15 +71,16 @@ TEST(DirectCalls, ZoneCreationRefusesWhatItCannotDescribeAndSharesOnlyKnownVaria
       {"no zone name", [](I i) { i.zoneNames.clear(); }, ""},
       {"no variable", [](I i) { i.numVariables = 0; }, ""},
       {"a type missing", [](I i) { i.varDataTypes.pop_back(); }, ""},
-      {"shared column", [](I i) { i.columnShared[1] = true; }, "z A -|z B 0,1|"},
-      {"sharing flags short", [](I i) { i.columnShared.resize(2), i.columnShared[1] = true; },
+      {"shared column", [](I i) { i.columns[1].shared = true; }, "z A -|z B 0,1|"},
+      {"columns short", [](I i) { i.columns.resize(2), i.columns[1].shared = true; },
        "z A -|z B 0,1|"},
-      {"variables short",
-       [](I i) { i.columnShared.assign(2, true), i.columnVariable.assign(1, 1); },
+      {"columns short, shared",
+       [](I i) { i.columns.resize(1), i.columns[0].shared = true, i.columns[0].variable = 1; },
        "z A -|z B 0,1|"},
       {"variable out of range",
        [](I i) {
-         i.columnShared.assign(2, true), i.columnVariable.assign(2, 2), i.columnVariable[0] = -1;
+         i.columns.resize(2), i.columns[0] = {"a", D, -1, 0, true},
+                              i.columns[1] = {"b", D, 2, 0, true};
        },
        "z A -|z B 0,0|"},
   };
@@ -104,11 +104,9 @@ TEST(DirectCalls, DataRowsRefuseARecordThatDoesNotPlaceEveryColumn) {
     const char* name;
     void (*change)(cvl::OutFileInfo&);
   } cases[] = {
-      {"variables short", [](I i) { i.columnVariable.pop_back(); }},
-      {"zones short", [](I i) { i.columnZone.pop_back(); }},
-      {"sharing flags short", [](I i) { i.columnShared.pop_back(); }},
-      {"variable below 0", [](I i) { i.columnVariable[3] = -1; }},
-      {"variable without a type", [](I i) { i.columnVariable[3] = 2; }},
+      {"columns short", [](I i) { i.columns.pop_back(); }},
+      {"variable below 0", [](I i) { i.columns[3].variable = -1; }},
+      {"variable without a type", [](I i) { i.columns[3].variable = 2; }},
   };
   const cvl::test::TempDir dir;
   const std::string path = dir.write("z.out", "1 2 3 4\n5 6 7 8\n");

@@ -6,12 +6,17 @@
 
 #include <gtest/gtest.h>
 
-#include <charconv>
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cmath>
 #include <cstdio>
 #include <iterator>
+#include <ostream>
 #include <random>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "addon/assembly/load_sequence.h"
@@ -19,89 +24,109 @@
 #include "addon/rows/cpu_features.h"
 #include "addon/rows/indexed_rows.h"
 #include "tests/support/header_reading.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
-using namespace std::string_literals;
+using Strings = std::vector<std::string>;
 
-// A value in its shortest exact form: equal texts are equal values, -0 and 0 differ.
-std::string shown(double value) {
-  char text[32];
-  return {text, std::to_chars(text, text + sizeof text, value).ptr};
-}
+// A stored value as tables write it; equal to another bit for bit, so that -0 differs from 0 and
+// a NaN equals itself.
+struct Value {
+  Value(double v) : value(v) {}  // implicit: tables write plain numbers
+  bool operator==(const Value& o) const {
+    return std::bit_cast<int64_t>(value) == std::bit_cast<int64_t>(o.value);
+  }
+  friend void PrintTo(const Value& v, std::ostream* out) { *out << v.value; }
+  double value;
+};
+using Values = std::vector<std::vector<std::vector<Value>>>;  // [zone][variable][row]
 
-// Every value of every zone: a variable's values joined by ',', variables by '|', zones by " ; ".
-std::string zoneValues() {
-  std::string all;
+// What a load left in the host: whether it succeeded, the messages shown, and the values of every
+// zone by variable (integers converted).
+using Loaded = std::tuple<bool, Strings, Values>;
+
+// Every value of every zone of the host's dataset.
+Values zoneValues() {
+  Values all;
   const qvsdkbase::DataSet* data = qvsdkbase::dataSet();
   for (size_t zone = 0; data != nullptr && zone < data->zones.size(); ++zone) {
-    for (size_t variable = 0; variable < data->zones[zone].values.size(); ++variable) {
-      all += variable > 0 ? "|" : zone > 0 ? " ; " : "";
-      const qvsdkbase::ValueArray& array = *data->zones[zone].values[variable];
-      for (int64_t i = 0; i < array.size; ++i)
-        all += (i == 0 ? "" : ",") + shown(array.asDouble(i));
+    auto& z = all.emplace_back();
+    for (const auto& array : data->zones[zone].values) {
+      auto& v = z.emplace_back();
+      for (int64_t i = 0; i < array->size; ++i) v.push_back(array->asDouble(i));
     }
   }
   return all;
 }
 
-// Loads paths into a fresh stand-in host under its lock, by the indexed reader or by the walk:
-// "loaded" or "failed" with the messages as linedMessages gives them for the first path, then
-// " => " and zoneValues.
-std::string load(const std::vector<std::string>& paths, bool indexed = true) {
+// Loads paths into a fresh stand-in host under its lock, by the indexed reader or by the walk.
+Loaded load(const Strings& paths, bool indexed = true) {
   cvl::preferIndexedRows(indexed);
   qvsdkbase::reset();
   QorUtilLockOn();
   const bool ok = cvl::loadFileList(paths);
   QorUtilLockOff();
   cvl::preferIndexedRows(true);
-  return (ok ? "loaded" : "failed ") +
-         cvl::test::linedMessages(paths.front(), qvsdkbase::messages()) + " => " + zoneValues();
+  return {ok, qvsdkbase::messages(), zoneValues()};
 }
 
 // Each row gives as many values as the first row, each by its variable's type (Step is an
-// integer; Count's type is its first column's); text after them is ignored. The first faulty row
-// ends the load, keeping the rows before it and the values of the faulty row before its fault.
+// integer, of which the low 32 bits are kept; Count's type is its first column's); text after
+// them is ignored. The first faulty row ends the load, keeping the rows before it and the values
+// of the faulty row before its fault.
 TEST(DataRows, RowsAndTheirFaults) {
+  const cvl::test::TempDir dir;
+  const std::string path = (dir.path() / "f.out").string();
+  const auto at = [&path](uint64_t line, const char* message) {
+    return Strings{cvl::test::lined(path, line, message)};
+  };
   const std::string h =
       "# CONVERGE\n# column 1 2 3\n# Time Step Ratio\n# (s) (number) (dimensionless)\n#\n";
-  const std::string noDouble = ": Invalid or missing double precision value => ";
-  const std::string noInteger = ": Invalid or missing integer value => ";
-  const std::pair<std::string, std::string> cases[] = {
-      {h + "1.5 2 0.25\n-2e3 -7 1\n", "loaded => 1.5,-2000|2,-7|0.25,1"},
-      {h + "1 4294967297 3\n1 -2147483649 3\n", "loaded => 1,1|1,2147483647|3,3"},
-      {h + "1 2\n4 5 end\n", "loaded => 1,4|2,5"},
-      {h + "1 2\n4 5 6\n", "failed 7: Too many values => 1,4|2,5"},
-      {h + "1 2 3\n4 5 6 7\n8 9 1\n", "failed 7: Too many values => 1,4,0|2,5,0|3,6,0"},
-      {h + "1 2 3\n4 5\n", "failed 7" + noDouble + "1,4|2,5|3,0"},
-      {h + "1 2 3\n4\n", "failed 7" + noInteger + "1,4|2,0|3,0"},
-      {h + "1 2.5 3\n", "failed 6" + noInteger + "1|0|0"},
-      {h + "1 2 3\n\n4 5 6\n", "failed 7" + noDouble + "1,0,0|2,0,0|3,0,0"},
-      {h + "1 2 3\n\n", "failed 7" + noDouble + "1,0|2,0|3,0"},
+  const char* noDouble = "Invalid or missing double precision value";
+  const char* noInteger = "Invalid or missing integer value";
+  const std::pair<std::string, Loaded> cases[] = {
+      {h + "1.5 2 0.25\n-2e3 -7 1\n", {true, {}, {{{1.5, -2000}, {2, -7}, {0.25, 1}}}}},
+      {h + "1 4294967297 3\n1 -2147483649 3\n", {true, {}, {{{1, 1}, {1, 2147483647}, {3, 3}}}}},
+      {h + "1 2\n4 5 end\n", {true, {}, {{{1, 4}, {2, 5}}}}},
+      {h + "1 2\n4 5 6\n", {false, at(7, "Too many values"), {{{1, 4}, {2, 5}}}}},
+      {h + "1 2 3\n4 5 6 7\n8 9 1\n",
+       {false, at(7, "Too many values"), {{{1, 4, 0}, {2, 5, 0}, {3, 6, 0}}}}},
+      {h + "1 2 3\n4 5\n", {false, at(7, noDouble), {{{1, 4}, {2, 5}, {3, 0}}}}},
+      {h + "1 2 3\n4\n", {false, at(7, noInteger), {{{1, 4}, {2, 0}, {3, 0}}}}},
+      {h + "1 2.5 3\n", {false, at(6, noInteger), {{{1}, {0}, {0}}}}},
+      {h + "1 2 3\n\n4 5 6\n", {false, at(7, noDouble), {{{1, 0, 0}, {2, 0, 0}, {3, 0, 0}}}}},
+      {h + "1 2 3\n\n", {false, at(7, noDouble), {{{1, 0}, {2, 0}, {3, 0}}}}},
       {"# CONVERGE\n# column 1 2\n# Count Count\n# (none) (number)\n# A B\n2.5 3.5\n",
-       "loaded => 2.5 ; 3.5"},
+       {true, {}, {{{2.5}}, {{3.5}}}}},
   };
   for (const auto& [text, expected] : cases)
-    EXPECT_EQ(load({cvl::test::TempDir().write("f.out", text)}), expected) << text;
+    EXPECT_EQ(load({dir.write("f.out", text)}), expected) << text;
 }
 
-// Zones A, B, C; c and s are shared, s after zone B began; zone C has no t. Each column's array
-// is looked up once, a shared column's in the file's first zone: for the second copy of the
-// file, zone 4.
+// Zones A, B, C; c and s are shared, s after zone B began; zone C has no t. The file is loaded
+// twice: the second copy's zones are 4 to 6. Each column's value array is asked of the host once,
+// a shared column's in its file's first zone, which the dataset alone cannot show: zones that
+// share a variable hold the same array.
 TEST(DataRows, ColumnsGoToTheirZoneFromFirstZone) {
   const cvl::test::TempDir dir;
   const std::string path = dir.write(
       "f.out",
       "# CONVERGE\n# column 1 2 3 4 5 6 7\n# c m t m s t m\n# (s) (kg) (K) (kg) (number) (K) "
       "(kg)\n# (none) A A B (none) B C\n1 10 100 20 5 200 30\n2 11 101 21 6 201 31\n");
-  const std::string zones = "1,2|10,11|100,101|5,6 ; 1,2|20,21|200,201|5,6 ; 1,2|30,31|0,0|5,6";
-  ASSERT_EQ(load({path, path}), "loaded => " + zones + " ; " + zones);
-  std::string lookups;
+  const std::vector<std::vector<Value>> a = {{1, 2}, {10, 11}, {100, 101}, {5, 6}},
+                                        b = {{1, 2}, {20, 21}, {200, 201}, {5, 6}},
+                                        c = {{1, 2}, {30, 31}, {0, 0}, {5, 6}};
+  EXPECT_EQ(load({path, path}), Loaded(true, {}, {a, b, c, a, b, c}));
+  Strings asked;  // in any order
   for (const qvsdkbase::Call& call : qvsdkbase::calls())
-    if (call.function.ends_with("GetWritableRawPtr")) lookups += call.detail.substr(5) + ",";
-  EXPECT_EQ(lookups.substr(lookups.size() / 2),
-            "4 variable 1,4 variable 2,4 variable 3,5 variable 2,4 variable 4,5 variable 3,6 "
-            "variable 2,");
+    if (call.function == "QorUtilDataValueGetWritableRawPtr") asked.push_back(call.detail);
+  std::ranges::sort(asked);
+  EXPECT_EQ(asked, (Strings{"zone 1 variable 1", "zone 1 variable 2", "zone 1 variable 3",
+                            "zone 1 variable 4", "zone 2 variable 2", "zone 2 variable 3",
+                            "zone 3 variable 2", "zone 4 variable 1", "zone 4 variable 2",
+                            "zone 4 variable 3", "zone 4 variable 4", "zone 5 variable 2",
+                            "zone 5 variable 3", "zone 6 variable 2"}));
 }
 
 // A file shorter than counted (as if it had lost its last line), or one whose reads failed before
@@ -110,19 +135,21 @@ TEST(DataRows, ColumnsGoToTheirZoneFromFirstZone) {
 TEST(DataRows, FileChanged) {
   const cvl::test::TempDir dir;
   const std::string path = dir.write("f.out", "# CONVERGE\n# column 1\n# t\n# (s)\n#\n1\n4\n");
-  for (const bool shorter : {true, false}) {
+  const std::string changed = "File changed or could not be read while loading";
+  const std::pair<bool, Values> cases[] = {{true, {{{1, 4}}, {{1, 4, 0}}}},
+                                           {false, {{{1, 4}}, {{1, 4}}}}};
+  for (const auto& [shorter, values] : cases) {
     qorvian::qorutilutil::AsciiFile file;
     cvl::OutFileInfo info;
-    ASSERT_TRUE(file.open(path) && cvl::readOutFileHeader(file, info) &&
-                load({path}) == "loaded => 1,4");
+    ASSERT_TRUE(file.open(path) && cvl::readOutFileHeader(file, info));
+    ASSERT_EQ(load({path}), Loaded(true, {}, {{{1, 4}}}));
     info.numPoints += shorter ? 1 : 0;
     if (!shorter) file.readLineAtOffset(7);
     QorUtilLockOn();
     EXPECT_FALSE(cvl::addZones(info, 2) && cvl::readDataRows(file, info, 2));
     QorUtilLockOff();
-    EXPECT_EQ(cvl::test::linedMessages(path, qvsdkbase::messages()) + " => " + zoneValues(),
-              "7: File changed or could not be read while loading => 1,4 ; 1,4" +
-                  std::string(shorter ? ",0" : ""));
+    EXPECT_EQ(qvsdkbase::messages(), Strings{cvl::test::lined(path, 7, changed)}) << shorter;
+    EXPECT_EQ(zoneValues(), values) << shorter;
   }
 }
 
@@ -131,22 +158,21 @@ TEST(DataRows, FileChanged) {
 // read once and stored at its row.
 TEST(DataRows, RowsAcrossStepsAndWindows) {
   std::string text = "# CONVERGE\n# column 1 2\n# Time Step\n# (s) (number)\n#\n";
-  std::string times, steps;
+  std::vector<Value> times, steps;
   for (int r = 0; text.size() < (size_t{3} << 20); ++r) {
     const std::string gap(static_cast<size_t>(1 + r % 71), r % 3 == 0 ? '\t' : ' ');
     char time[32];
     std::snprintf(time, sizeof time, "%.*e", r % 11, r * 1.25e-3 - 7.0);
     text += (r % 2 == 0 ? gap : "") + time + gap + std::to_string(r - 5000) +
             (r % 5 == 0 ? gap : "") + (r % 4 == 0 ? "\r\n" : "\n");
-    times += (r == 0 ? "" : ",") + shown(std::strtod(time, nullptr));
-    steps += (r == 0 ? "" : ",") + std::to_string(r - 5000);
+    times.push_back(std::strtod(time, nullptr));
+    steps.push_back(r - 5000);
   }
-  const std::string loaded = load({cvl::test::TempDir().write("f.out", text)});
-  EXPECT_EQ(loaded, "loaded => " + times + "|" + steps);
+  EXPECT_EQ(load({cvl::test::TempDir().write("f.out", text)}), Loaded(true, {}, {{times, steps}}));
 }
 
 // The words of text, split at blanks.
-std::vector<std::string> words(const std::string& text) {
+Strings words(const std::string& text) {
   std::istringstream in(text);
   return {std::istream_iterator<std::string>(in), std::istream_iterator<std::string>()};
 }
@@ -227,7 +253,7 @@ TEST(IndexedRows, SameValuesAndMessagesAsTheWalk) {
       {4100, 5, 5, 5, 5, 40},    {5, 30000, 20, 1, 1, 0},      {2, 60000, 50, 1, 1, 0},
       {1, 300000, 0, 100, 0, 0}, {20, 3000, 5, 3, 4, 5, true}, {300, 100, 1, 2, 4, 20, true}};
   const cvl::test::TempDir dir;
-  std::vector<std::string> paths;
+  Strings paths;
   for (const char* const name : {"amr.out", "cell_count_regions.out", "mass_balance.out",
                                  "mech_check.out", "source_energy.out"}) {
     paths.push_back((cvl::test::testDataDir() / "realdata" / name).string());
@@ -239,30 +265,26 @@ TEST(IndexedRows, SameValuesAndMessagesAsTheWalk) {
     }
   }
   for (const std::string& path : paths) {
-    const std::string walked = load({path}, false), indexed = load({path}, true);
-    ASSERT_TRUE(indexed == walked) << path << "\n  walked  " << walked.substr(0, 300)
-                                   << "\n  indexed " << indexed.substr(0, 300);
+    ASSERT_EQ(load({path}, true), load({path}, false)) << path;
   }
 }
 
 // What a reader made of a block of four rows of one column, reading at most rowLimit of them: its
-// message, where it stopped and the four values.
-std::string readBlock(const std::string& rows, bool integer, int64_t rowLimit, bool indexed) {
+// message, where it stopped (row, offset) and the four values.
+using BlockRead = std::tuple<std::string, int64_t, size_t, std::array<int64_t, 4>>;
+BlockRead readBlock(const std::string& rows, bool integer, int64_t rowLimit, bool indexed) {
   // The readers may read 64 bytes on either side of the block; digits there must not count.
   const std::string padding(64, '7');
   const std::string text = padding + rows + padding + padding;
-  int64_t values[4] = {0, 0, 0, 0};
-  const cvl::ColumnTarget column{values, integer};
+  std::array<int64_t, 4> values = {0, 0, 0, 0};
+  const cvl::ColumnTarget column{values.data(), integer};
   cvl::RowCursor cursor{0, rowLimit, 0};
   const char* const block = text.data() + padding.size();
   const char* message =
       indexed ? cvl::readIndexedRows(block, rows.size(), cursor, &column, &column + 1,
                                      cvl::RowIndexMemory(1))
               : cvl::walkRows(block, rows.size(), cursor, INT64_MAX, &column, &column + 1);
-  std::string shown = std::string(message != nullptr ? message : "") + " at " +
-                      std::to_string(cursor.row) + "/" + std::to_string(cursor.from) + ":";
-  for (const int64_t bits : values) shown += " " + std::to_string(bits);
-  return shown;
+  return {message != nullptr ? message : "", cursor.row, cursor.from, values};
 }
 
 // Every change of one byte of printf-shaped tokens (each fraction length, sign and exponent), and
@@ -301,7 +323,7 @@ TEST(IndexedRows, TokensReadAsByTheWalk) {
     for (const std::string& t : tokens[integer]) {
       for (int place = 0; place < 4; ++place) {
         std::string rows;
-        for (int r = 0; r < 4; ++r) rows += (r == place ? t : integer ? "42" : "1.5e+00") + "\n"s;
+        for (int r = 0; r < 4; ++r) rows += (r == place ? t : integer ? "42" : "1.5e+00") + "\n";
         for (const int64_t rowLimit : {3, 4}) {
           ASSERT_EQ(readBlock(rows, integer, rowLimit, true),
                     readBlock(rows, integer, rowLimit, false))
