@@ -13,7 +13,8 @@ namespace {
 // target's own list first, a list moved onto itself keeps it, and the destructor frees it. open
 // counts the host's lists of this kind not yet freed; append adds through a wrapper.
 template <typename List>
-void expectMovesHandTheListOver(size_t (*open)(), bool (*append)(List&)) {
+void expectMovesHandTheListOver(const char* type, size_t (*open)(), bool (*append)(List&)) {
+  SCOPED_TRACE(type);
   qvsdkbase::reset();
   QorUtilLockOn();
   {
@@ -33,9 +34,10 @@ void expectMovesHandTheListOver(size_t (*open)(), bool (*append)(List&)) {
 
 TEST(ListWrappers, MovesHandTheListOver) {
   expectMovesHandTheListOver<qorvian::ArgList>(
-      qvsdkbase::openArgLists, [](qorvian::ArgList& l) { return l.appendInt("I", 1); });
+      "ArgList", qvsdkbase::openArgLists, [](qorvian::ArgList& l) { return l.appendInt("I", 1); });
   expectMovesHandTheListOver<qorvian::StringList>(
-      qvsdkbase::openStringLists, [](qorvian::StringList& l) { return l.append("x"); });
+      "StringList", qvsdkbase::openStringLists,
+      [](qorvian::StringList& l) { return l.append("x"); });
 }
 
 // A wrapper that the host gave no list holds none and refuses every append, also as the list
