@@ -3,6 +3,7 @@
 // contributes none of its own.
 #include "tests/support/allocation_faults.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdlib>
@@ -17,38 +18,36 @@ constexpr size_t kMaxRecorded = size_t{1} << 16;
 
 // Only the thread that started counting counts; the others allocate as usual.
 thread_local bool countingHere = false;
-int64_t counted = 0;
-int64_t failAtAllocation = 0;
-bool failOnward = false;
-bool failed = false;
+struct {
+  int64_t counted = 0;
+  int64_t failAt = 0;
+  bool onward = false;
+  bool failed = false;
+} state;
 std::array<uint32_t, kMaxRecorded> positions{};
 
 // Counts one allocation of the add-on; false when it is the one that must fail.
 bool admit() noexcept {
   if (!countingHere || qvsdkbase::insideHostCall()) return true;
-  if (counted < static_cast<int64_t>(kMaxRecorded))
-    positions[static_cast<size_t>(counted)] = static_cast<uint32_t>(qvsdkbase::calls().size());
-  ++counted;
-  if (failAtAllocation == 0 || counted < failAtAllocation) return true;
-  if (counted > failAtAllocation && !failOnward) return true;
-  failed = true;
+  if (state.counted < static_cast<int64_t>(kMaxRecorded))
+    positions[static_cast<size_t>(state.counted)] =
+        static_cast<uint32_t>(qvsdkbase::calls().size());
+  ++state.counted;
+  if (state.failAt == 0 || state.counted < state.failAt) return true;
+  if (state.counted > state.failAt && !state.onward) return true;
+  state.failed = true;
   return false;
 }
 
-void* allocate(size_t size) {
-  if (!admit()) throw std::bad_alloc();
-  void* p = std::malloc(size == 0 ? 1 : size);
-  if (p == nullptr) throw std::bad_alloc();
-  return p;
-}
-
-// Over-aligned blocks come from malloc too, with the block's own address kept just before the
-// aligned address: std::aligned_alloc is not in every C runtime (Windows has none).
-void* allocate(size_t size, std::align_val_t alignment) {
+// A block from malloc; an over-aligned one (alignment given) with the block's own address kept
+// just before the aligned address: std::aligned_alloc is not in every C runtime (Windows has
+// none).
+void* allocate(size_t size, std::align_val_t alignment = {}) {
   if (!admit()) throw std::bad_alloc();
   const auto align = static_cast<size_t>(alignment);
-  void* block = std::malloc(size + align + sizeof(void*));
+  void* block = std::malloc(align == 0 ? (size == 0 ? 1 : size) : size + align + sizeof(void*));
   if (block == nullptr) throw std::bad_alloc();
+  if (align == 0) return block;
   const auto first = reinterpret_cast<uintptr_t>(block) + sizeof(void*);
   void* aligned = reinterpret_cast<void*>((first + align - 1) & ~(uintptr_t{align} - 1));
   static_cast<void**>(aligned)[-1] = block;
@@ -71,26 +70,21 @@ void* allocateOrNull(size_t size, Alignment... alignment) noexcept {
 }  // namespace
 
 void startCountingAllocations(int64_t failAt, bool onward) {
-  counted = 0;
-  failAtAllocation = failAt;
-  failOnward = onward;
-  failed = false;
+  state = {0, failAt, onward, false};
   countingHere = true;
 }
 
 int64_t stopCountingAllocations() {
   countingHere = false;
-  return counted;
+  return state.counted;
 }
 
 bool allocationFailed() {
-  return failed;
+  return state.failed;
 }
 
 std::span<const uint32_t> allocationPositions() {
-  return {positions.data(), static_cast<size_t>(counted) < kMaxRecorded
-                                ? static_cast<size_t>(counted)
-                                : kMaxRecorded};
+  return {positions.data(), std::min(static_cast<size_t>(state.counted), kMaxRecorded)};
 }
 
 }  // namespace cvl::test

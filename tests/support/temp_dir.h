@@ -18,14 +18,12 @@ class TempDir {
   TempDir() {
     static std::mt19937_64 random{std::random_device{}()};
     const std::filesystem::path base = std::filesystem::temp_directory_path();
-    for (int attempt = 0; attempt < 100; ++attempt) {
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
       const std::filesystem::path folder = base / ("cvltest-" + std::to_string(random()));
-      if (std::filesystem::create_directory(folder)) {
-        path_ = folder;
-        return;
-      }
+      if (std::filesystem::create_directory(folder)) path_ = folder;
     }
-    throw std::runtime_error("cannot make a temporary folder in " + base.string());
+    if (path_.empty())
+      throw std::runtime_error("cannot make a temporary folder in " + base.string());
   }
   ~TempDir() {
     std::error_code ignored;

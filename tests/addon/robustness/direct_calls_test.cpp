@@ -5,9 +5,12 @@
 // writing out of bounds, and keeps what it stored.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "addon/assembly/zones.h"
@@ -18,17 +21,18 @@
 #include "standins/qvsdkbase/host_control.h"
 #include "standins/qvtoolbox/arg_list.h"
 #include "standins/qvtoolbox/string_list.h"
-#include "tests/support/header_reading.h"
 #include "tests/support/temp_dir.h"
 #include "tools/fuzz/selection_load.h"
 
 namespace {
 
 constexpr QvDataType D = QV_DATATYPE_DOUBLE;
+using Strings = std::vector<std::string>;
+using I = cvl::OutFileInfo&;  // a record that a case changes
 
 // A fresh host, locked as during a load, with a dataset of the variables varNames; false when
 // the host refused it.
-bool startDataSet(const std::vector<std::string>& varNames = {"a", "b"}) {
+bool startDataSet(const Strings& varNames = {"a", "b"}) {
   qvsdkbase::reset();
   QorUtilLockOn();
   qorvian::StringList names;
@@ -51,55 +55,48 @@ cvl::OutFileInfo twoZones() {
   return info;
 }
 
-// The zones the host holds, each as "<name> <share list, or - when none was given>|".
-std::string zonesMade() {
-  std::string seen;
-  for (const qvsdkbase::Zone& zone : qvsdkbase::dataSet()->zones)
-    seen +=
-        zone.name + " " + (zone.shareListGiven ? cvl::test::joined(zone.shareZones) : "-") + "|";
-  return seen;
-}
-
 TEST(DirectCalls, ZoneCreationRefusesWhatItCannotDescribeAndSharesOnlyKnownVariables) {
-  using I = cvl::OutFileInfo&;
+  // Each zone made, by its name and the zone that each of its variables is shared with (0: none).
+  using Zones = std::vector<std::pair<std::string, std::vector<QvZoneNum>>>;
+  const Zones apart = {{"z A", {0, 0}}, {"z B", {0, 0}}};
+  const Zones shared = {{"z A", {0, 0}}, {"z B", {0, 1}}};
   const struct {
     const char* name;
     void (*change)(cvl::OutFileInfo&);
-    const char* zones;  // as zonesMade gives them; none when refused
+    Zones zones;  // none when refused
   } cases[] = {
-      {"as made", [](I) {}, "z A -|z B 0,0|"},
-      {"no zone name", [](I i) { i.zoneNames.clear(); }, ""},
-      {"no variable", [](I i) { i.numVariables = 0; }, ""},
-      {"a type missing", [](I i) { i.varDataTypes.pop_back(); }, ""},
-      {"shared column", [](I i) { i.columns[1].shared = true; }, "z A -|z B 0,1|"},
-      {"columns short", [](I i) { i.columns.resize(2), i.columns[1].shared = true; },
-       "z A -|z B 0,1|"},
+      {"as made", [](I) {}, apart},
+      {"no zone name", [](I i) { i.zoneNames.clear(); }, {}},
+      {"no variable", [](I i) { i.numVariables = 0; }, {}},
+      {"a type missing", [](I i) { i.varDataTypes.pop_back(); }, {}},
+      {"shared column", [](I i) { i.columns[1].shared = true; }, shared},
+      {"columns short", [](I i) { i.columns.resize(2), i.columns[1].shared = true; }, shared},
       {"columns short, shared",
        [](I i) { i.columns.resize(1), i.columns[0].shared = true, i.columns[0].variable = 1; },
-       "z A -|z B 0,1|"},
+       shared},
       {"variable out of range",
        [](I i) {
          i.columns.resize(2), i.columns[0] = {"a", D, -1, 0, true},
                               i.columns[1] = {"b", D, 2, 0, true};
        },
-       "z A -|z B 0,0|"},
+       apart},
   };
   for (const auto& c : cases) {
     ASSERT_TRUE(startDataSet());
     cvl::OutFileInfo info = twoZones();
     c.change(info);
-    const bool refused = std::string(c.zones).empty();
-    EXPECT_EQ(cvl::addZones(info, 1), !refused) << c.name;
-    EXPECT_EQ(zonesMade(), c.zones) << c.name;
-    EXPECT_EQ(qvsdkbase::messages(),
-              refused ? std::vector<std::string>{cvl::kAddZonesFailed} : std::vector<std::string>{})
+    EXPECT_EQ(cvl::addZones(info, 1), !c.zones.empty()) << c.name;
+    Zones made;
+    for (const qvsdkbase::Zone& zone : qvsdkbase::dataSet()->zones)
+      made.emplace_back(zone.name, zone.shareZones);
+    EXPECT_EQ(made, c.zones) << c.name;
+    EXPECT_EQ(qvsdkbase::messages(), c.zones.empty() ? Strings{cvl::kAddZonesFailed} : Strings{})
         << c.name;
     QorUtilLockOff();
   }
 }
 
 TEST(DirectCalls, DataRowsRefuseARecordThatDoesNotPlaceEveryColumn) {
-  using I = cvl::OutFileInfo&;
   const struct {
     const char* name;
     void (*change)(cvl::OutFileInfo&);
@@ -113,13 +110,11 @@ TEST(DirectCalls, DataRowsRefuseARecordThatDoesNotPlaceEveryColumn) {
   for (const auto& c : cases) {
     ASSERT_TRUE(startDataSet());
     cvl::OutFileInfo info = twoZones();
-    ASSERT_TRUE(cvl::addZones(info, 1));
-    c.change(info);
     qorvian::qorutilutil::AsciiFile file;
-    ASSERT_TRUE(file.open(path));
+    ASSERT_TRUE(cvl::addZones(info, 1) && file.open(path));
+    c.change(info);
     EXPECT_FALSE(cvl::readDataRows(file, info, 1)) << c.name;
-    EXPECT_EQ(qvsdkbase::messages(),
-              std::vector<std::string>{"Unable to access the values of the dataset"})
+    EXPECT_EQ(qvsdkbase::messages(), Strings{"Unable to access the values of the dataset"})
         << c.name;
     EXPECT_EQ(qvsdkbase::dataSet()->zones[0].values[0]->asDouble(0), 0) << c.name;
     QorUtilLockOff();
@@ -129,74 +124,68 @@ TEST(DirectCalls, DataRowsRefuseARecordThatDoesNotPlaceEveryColumn) {
 TEST(DirectCalls, FirstDataRowOfAFileOfFiveLinesIsRefused) {
   const cvl::test::TempDir dir;
   const std::string path = dir.write("five.out", "# CONVERGE\n# column 1\n# t\n# (s)\n#\n");
-  ASSERT_TRUE(startDataSet());
   qorvian::qorutilutil::AsciiFile file;
   cvl::OutFileInfo info;
-  EXPECT_TRUE(file.open(path) && !cvl::readFirstDataRow(file, info));
+  ASSERT_TRUE(startDataSet() && file.open(path));
+  EXPECT_FALSE(cvl::readFirstDataRow(file, info));
   EXPECT_EQ(qvsdkbase::messages(),
-            std::vector<std::string>{"File \"" + path + "\", line 6: Invalid first line of data"});
+            Strings{"File \"" + path + "\", line 6: Invalid first line of data"});
   QorUtilLockOff();
 }
 
 // A file of rows larger than the line file's read window, so that a change is seen by the reads
-// that follow.
-constexpr const char* kHeader = "# CONVERGE\n# column 1 2\n# Time Steps\n# (s) (number)\n#\n";
-constexpr int64_t kRows = 200'000;  // about 3 MB of rows, three times the read window
-
+// that follow: rows of 16 bytes, the time r + 0.5 and the step r of row r.
 TEST(ChangingFile, RowsReadAreKeptAndMissingRowsFailTheLoadOnce) {
-  const int64_t rowSize = 16;
+  const std::string header = "# CONVERGE\n# column 1 2\n# Time Steps\n# (s) (number)\n#\n";
+  const int64_t counted = 200'000;  // about 3 MB of rows, three times the read window
   const struct {
-    int64_t newSize;      // bytes of rows the file holds after the change
-    int64_t keptRows;     // rows left whole by the change
-    const char* message;  // the one message, on the file's last line, or none
+    int64_t rows;      // whole rows the file holds after the change
+    size_t bytes;      // and bytes of the next one
+    Strings messages;  // about f.out
   } cases[] = {
-      {150'000 * rowSize, 150'000, "File changed or could not be read while loading"},
-      {150'000 * rowSize + 8, 150'000, "Invalid or missing integer value"},  // time, some blanks
-      {(kRows + 1000) * rowSize, kRows, nullptr},
+      {150'000, 0, {"line 150005: File changed or could not be read while loading"}},
+      {150'000, 8, {"line 150006: Invalid or missing integer value"}},  // a time, then blanks
+      {counted + 1000, 0, {}},
   };
-  std::string original = kHeader;
-  for (int64_t r = 0; r < kRows + 1000; ++r) {
-    std::string row = std::to_string(r) + ".5 " + std::to_string(r);  // time r + 0.5, step r
-    row.resize(rowSize - 1, ' ');  // a fixed width, so that a row's offset is known
-    original += row + '\n';
-  }
+  std::string original = header;
+  for (int64_t r = 0; r < counted + 1000; ++r)
+    original +=
+        (std::to_string(r) + ".5 " + std::to_string(r) + std::string(15, ' ')).substr(0, 15) + '\n';
+  const auto rows = [&](int64_t whole, size_t bytes = 0) {
+    return std::string_view(original).substr(
+        0, header.size() + 16 * static_cast<size_t>(whole) + bytes);
+  };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.newSize);
+    SCOPED_TRACE(testing::Message() << c.rows << " rows and " << c.bytes << " bytes");
     const cvl::test::TempDir dir;
-    const auto rows = [&](int64_t bytes) {
-      return std::string_view(original).substr(
-          0, std::string_view(kHeader).size() + static_cast<size_t>(bytes));
-    };
-    const std::string path = dir.write("f.out", rows(kRows * rowSize));
+    const std::string path = dir.write("f.out", rows(counted));
     // The line count, the header and the zone, as the load sequence makes them before the rows.
     qorvian::qorutilutil::AsciiFile file;
     cvl::OutFileInfo info;
     ASSERT_TRUE(file.open(path) && cvl::readOutFileHeader(file, info) &&
                 startDataSet(info.varNames) && cvl::addZones(info, 1));
-    ASSERT_EQ(info.numPoints, kRows);
-
-    dir.write("f.out", rows(c.newSize));
-    EXPECT_EQ(cvl::readDataRows(file, info, 1), c.message == nullptr);
+    ASSERT_EQ(info.numPoints, counted);
+    dir.write("f.out", rows(c.rows, c.bytes));
+    EXPECT_EQ(cvl::readDataRows(file, info, 1), c.messages.empty());
     QorUtilLockOff();
-
-    const auto lastLine = static_cast<uint64_t>(5 + (c.newSize + rowSize - 1) / rowSize);
-    const std::string at = "File \"" + path + "\", line " + std::to_string(lastLine) + ": ";
-    EXPECT_EQ(qvsdkbase::messages(),
-              c.message == nullptr ? std::vector<std::string>{} : std::vector{at + c.message});
+    Strings messages;
+    for (const std::string& text : c.messages) messages.push_back("File \"" + path + "\", " + text);
+    EXPECT_EQ(qvsdkbase::messages(), messages);
     // The load rules hold once the file is back to what was counted; a read that succeeded hands
     // nothing back by itself, so its lack of a message is no fault here.
-    dir.write("f.out", rows(kRows * rowSize));
+    dir.write("f.out", rows(counted));
     cvl::test::SelectionLoad read;
     read.messages = qvsdkbase::messages();
-    std::vector<std::string> violations = cvl::test::checkLoad({path}, read);
-    if (c.message == nullptr) std::erase(violations, "the load failed without a message");
+    Strings violations = cvl::test::checkLoad({path}, read);
+    std::erase(violations, "the load failed without a message");
     EXPECT_TRUE(violations.empty()) << testing::PrintToString(violations);
     // Every row that was read is stored, also those from before the change that are still in the
     // read window, and nothing is read past the rows counted.
     const qvsdkbase::Zone& zone = qvsdkbase::dataSet()->zones.at(0);
-    ASSERT_EQ(zone.points, kRows);
-    EXPECT_EQ(zone.values[0]->asDouble(c.keptRows - 1), static_cast<double>(c.keptRows) - 0.5);
-    EXPECT_EQ(zone.values[1]->asDouble(c.keptRows - 1), static_cast<double>(c.keptRows - 1));
+    const int64_t last = std::min(c.rows, counted) - 1;
+    ASSERT_EQ(zone.points, counted);
+    EXPECT_EQ(std::tuple(zone.values[0]->asDouble(last), zone.values[1]->asDouble(last)),
+              std::tuple(static_cast<double>(last) + 0.5, static_cast<double>(last)));
   }
 }
 

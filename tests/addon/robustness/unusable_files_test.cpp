@@ -35,17 +35,15 @@ cvl::test::SelectionLoad loadWithoutWaiting(const std::vector<std::string>& file
 
 }  // namespace
 
-std::string cvl::test::loadsOf(const std::string& good, const std::string& bad) {
-  std::string seen;
+void cvl::test::expectRefusedAloneAndAfterGood(const std::string& good, const std::string& bad) {
   for (const std::vector<std::string>& picked : {std::vector{bad}, std::vector{good, bad}}) {
+    SCOPED_TRACE(testing::PrintToString(picked));
     const cvl::test::SelectionLoad load = loadWithoutWaiting(picked);
-    for (const std::string& text : load.messages) seen += text + "; ";
+    EXPECT_EQ(load.messages, std::vector{"Unable to open datafile: " + bad});
     const qvsdkbase::DataSet* dataSet = qvsdkbase::dataSet();
-    seen += std::to_string(dataSet == nullptr ? 0 : dataSet->zones.size()) + " zones";
-    for (const std::string& violation : load.violations) seen += "; " + violation;
-    seen += "\n";
+    EXPECT_EQ(dataSet == nullptr ? 0 : dataSet->zones.size(), picked.size() - 1);
+    EXPECT_EQ(load.violations, std::vector<std::string>{});
   }
-  return seen;
 }
 
 namespace {
@@ -59,12 +57,10 @@ TEST(UnusableFiles, AreRefusedWithTheOpenMessageAloneAndAfterAGoodFile) {
   names.push_back(
       {"missing file", [](const TempDir& dir) { return (dir.path() / "missing.out").string(); }});
   for (const cvl::test::UnusableName& unusable : names) {
+    SCOPED_TRACE(unusable.what);
     const TempDir dir;
-    const auto good = dir.write("good.out", "# CONVERGE\n# column 1\n# Time\n# (s)\n#\n0.5\n");
-    const std::string bad = unusable.make(dir);
-    const std::string refused = "Unable to open datafile: " + bad + "; ";
-    EXPECT_EQ(cvl::test::loadsOf(good, bad), refused + "0 zones\n" + refused + "1 zones\n")
-        << unusable.what;
+    const std::string good = dir.write("good.out", cvl::test::kGoodFile);
+    cvl::test::expectRefusedAloneAndAfterGood(good, unusable.make(dir));
   }
 }
 

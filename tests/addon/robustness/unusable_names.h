@@ -24,9 +24,12 @@ std::vector<UnusableName> unusableNames();
 // writer on POSIX systems).
 void releaseWaitingOpen(const std::string& name);
 
-// What loading bad alone and then after good shows, one line per load: its messages, each
-// followed by "; ", the number of zones left, and each rule the load broke.
-std::string loadsOf(const std::string& good, const std::string& bad);
+// A file that loads as one zone.
+inline constexpr const char* kGoodFile = "# CONVERGE\n# column 1\n# Time\n# (s)\n#\n0.5\n";
+
+// Loads bad alone and then after good, and expects each load refused with the open message
+// alone, the good file's zone kept, and the load rules kept.
+void expectRefusedAloneAndAfterGood(const std::string& good, const std::string& bad);
 
 }  // namespace cvl::test
 

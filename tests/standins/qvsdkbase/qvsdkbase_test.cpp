@@ -1,9 +1,13 @@
-// The stand-in host: zones it refuses, the lock, the memory behind value arrays.
+// The stand-in host: zones it refuses, the lock, the memory behind value arrays, and load after
+// load in one process.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <tuple>
+#include <utility>
+#include <variant>
 #include <vector>
 
 #include "standins/qvsdkbase/host_control.h"
@@ -18,9 +22,32 @@ namespace {
 constexpr QvDataType D = QV_DATATYPE_DOUBLE;
 constexpr QvDataType I = QV_DATATYPE_INT32;
 
-// The first zone, well formed, is added; every later one lacks an argument, has one too many or
-// one that does not fit, and is refused.
+// In a dataset of a double and an integer variable, the well-formed zone is added; every later
+// one lacks an argument, has one too many or one that does not fit, and is refused.
 TEST(MiniHost, EveryFaultyZoneIsRefusedAndAddsNothing) {
+  static const QvDataType good[] = {D, I}, badCode[] = {D, 1}, allInt[] = {I, I};
+  static const QvZoneNum shareOne[] = {1, 0}, shareTwo[] = {0, 2};
+  // An argument: a text, an integer or an array.
+  using Arg = std::pair<const char*, std::variant<const char*, int64_t, const int32_t*>>;
+  const Arg name{"Name", "z"}, points{"IMax", 5}, types{"VarDataType", good};
+  const Arg sharesFirst{"VarShareZoneList", shareOne};
+  const struct {
+    const char* what;
+    bool added;
+    std::vector<Arg> args;
+  } zones[] = {
+      {"well formed", true, {name, points, types}},
+      {"no name", false, {points, types}},
+      {"no point count", false, {name, types}},
+      {"no types", false, {name, points}},
+      {"no points", false, {name, {"IMax", 0}, types}},
+      {"unknown type code", false, {name, points, {"VarDataType", badCode}}},
+      {"shares with a zone not made", false, {name, points, types, {"VarShareZoneList", shareTwo}}},
+      {"shares a type that differs", false, {name, points, {"VarDataType", allInt}, sharesFirst}},
+      {"shares with a zone of another length", false, {name, {"IMax", 6}, types, sharesFirst}},
+      {"an argument too many", false, {name, points, types, {"JMax", 1}}},
+      {"name twice", false, {name, name, points, types}},
+  };
   qvsdkbase::reset();
   QorUtilLockOn();
   qorvian::StringList names;
@@ -29,94 +56,85 @@ TEST(MiniHost, EveryFaultyZoneIsRefusedAndAddsNothing) {
               dataSet.appendString("LoaderName", "L") &&
               dataSet.appendStringList("VarNames", names) &&
               QorUtilDataSetCreateX(dataSet.getRef()));
-  static const QvDataType good[] = {D, I}, badCode[] = {D, 1}, allInt[] = {I, I};
-  static const QvZoneNum shareOne[] = {1, 0}, shareTwo[] = {0, 2};
-  // Per argument in order: N "Name"; a digit, "IMax" of that many points; T, b, i "VarDataType"
-  // of good, badCode or allInt; s, S "VarShareZoneList" of shareOne or shareTwo; J "JMax".
-  for (const std::string zone :
-       {"N5T", "5T", "NT", "N5", "N0T", "N5b", "N5TS", "N5is", "N6Ts", "N5TJ", "NN5T"}) {
-    qorvian::ArgList args;
+  for (const auto& zone : zones) {
+    const qorvian::ArgList args;
     const QvArgList l = args.getRef();
-    for (const char c : zone) {
-      if (c == 'N') QorUtilArgListAppendString(l, "Name", "z");
-      if (c >= '0' && c <= '9') QorUtilArgListAppendInt(l, "IMax", c - '0');
-      if (c == 'T') QorUtilArgListAppendArray(l, "VarDataType", good);
-      if (c == 'b') QorUtilArgListAppendArray(l, "VarDataType", badCode);
-      if (c == 'i') QorUtilArgListAppendArray(l, "VarDataType", allInt);
-      if (c == 's') QorUtilArgListAppendArray(l, "VarShareZoneList", shareOne);
-      if (c == 'S') QorUtilArgListAppendArray(l, "VarShareZoneList", shareTwo);
-      if (c == 'J') QorUtilArgListAppendInt(l, "JMax", 1);
+    for (const auto& [key, value] : zone.args) {
+      if (value.index() == 0) QorUtilArgListAppendString(l, key, std::get<0>(value));
+      if (value.index() == 1) QorUtilArgListAppendInt(l, key, std::get<1>(value));
+      if (value.index() == 2) QorUtilArgListAppendArray(l, key, std::get<2>(value));
     }
-    EXPECT_EQ(QorUtilDataSetAddZoneX(l) != 0, zone == "N5T") << zone;
-    EXPECT_EQ(QorUtilDataSetGetNumZones(), 1) << zone;
+    EXPECT_EQ(QorUtilDataSetAddZoneX(l) != 0, zone.added) << zone.what;
+    EXPECT_EQ(QorUtilDataSetGetNumZones(), 1) << zone.what;
   }
 }
 
-// Steps: O LockOn, F LockOff, S LockStart, E LockFinish, X LockStart with a foreign handle,
-// M message, B data load start, N finish, R finish with reserved argument 1; after the colon, the
-// violation recorded (none when empty).
+// A call made without the lock, an unlock that does not match the innermost lock, and a load
+// finish without its start or with the reserved argument set are each recorded once; locks and a
+// load nested in order record nothing.
 TEST(MiniHostLock, ViolationsAreRecordedOnlyForUnlockedOrUnpairedCalls) {
-  for (const std::string c : {"SOMBNFE:", "M:QorUtilDialogErrMsg", "F:QorUtilLockOff",
-                              "SF:QorUtilLockOff", "OE:QorUtilLockFinish", "X:QorUtilLockStart",
-                              "ON:QorUtilDataLoadFinishX", "OBR:reserved"}) {
+  static int notAnAddOn = 0;
+  using Step = void (*)(QvAddOn addOn);
+  const Step on = [](QvAddOn) { QorUtilLockOn(); };
+  const Step off = [](QvAddOn) { QorUtilLockOff(); };
+  const Step start = [](QvAddOn addOn) { QorUtilLockStart(addOn); };
+  const Step finish = [](QvAddOn addOn) { QorUtilLockFinish(addOn); };
+  const Step foreign = [](QvAddOn) { QorUtilLockStart(reinterpret_cast<QvAddOn>(&notAnAddOn)); };
+  const Step message = [](QvAddOn) { QorUtilDialogErrMsg("m"); };
+  const Step load = [](QvAddOn) { QorUtilDataLoadStart(); };
+  const Step loaded = [](QvAddOn) { QorUtilDataLoadFinishX(nullptr, 0); };
+  const Step reserved = [](QvAddOn) { QorUtilDataLoadFinishX(nullptr, 1); };
+  const struct {
+    const char* what;
+    std::vector<Step> steps;
+    std::vector<std::string> violations;
+  } cases[] = {
+      {"nested", {start, on, message, load, loaded, off, finish}, {}},
+      {"message", {message}, {"QorUtilDialogErrMsg called without the host lock"}},
+      {"off", {off}, {"QorUtilLockOff without a matching QorUtilLockOn"}},
+      {"start, off", {start, off}, {"QorUtilLockOff without a matching QorUtilLockOn"}},
+      {"on, finish", {on, finish}, {"QorUtilLockFinish without a matching QorUtilLockStart"}},
+      {"foreign", {foreign}, {"QorUtilLockStart with a handle that is not a registered add-on"}},
+      {"on, loaded", {on, loaded}, {"QorUtilDataLoadFinishX without QorUtilDataLoadStart"}},
+      {"reserved", {on, load, reserved}, {"QorUtilDataLoadFinishX with reserved argument 1"}},
+  };
+  for (const auto& c : cases) {
     qvsdkbase::reset();
     QorUtilLockOn();
     const QvAddOn addOn = QorUtilAddOnRegister(1, "a", "v", "w");
     QorUtilLockOff();
-    int foreign = 0;
-    for (const char step : c.substr(0, c.find(':'))) {
-      if (step == 'O') QorUtilLockOn();
-      if (step == 'F') QorUtilLockOff();
-      if (step == 'S') QorUtilLockStart(addOn);
-      if (step == 'E') QorUtilLockFinish(addOn);
-      if (step == 'X') QorUtilLockStart(reinterpret_cast<QvAddOn>(&foreign));
-      if (step == 'M') QorUtilDialogErrMsg("m");
-      if (step == 'B') QorUtilDataLoadStart();
-      if (step == 'N') QorUtilDataLoadFinishX(nullptr, 0);
-      if (step == 'R') QorUtilDataLoadFinishX(nullptr, 1);
-    }
-    const auto& violations = qvsdkbase::lockViolations();
-    ASSERT_EQ(violations.size(), c.ends_with(':') ? 0u : 1u) << c;
-    EXPECT_TRUE(c.ends_with(':') ||
-                violations[0].find(c.substr(c.find(':') + 1)) != std::string::npos)
-        << c << ": " << violations[0];
+    for (const Step step : c.steps) step(addOn);
+    EXPECT_EQ(qvsdkbase::lockViolations(), c.violations) << c.what;
   }
 }
 
-// The memory behind value arrays: small arrays from the C library, large ones and large zone
-// blocks as zeroed pages straight from the system; all zero-filled and writable to the last byte.
-// Expects the bytes at the start, middle and end zero, then writes them and reads them back.
-void expectZeroedAndWritable(void* data, size_t bytes, const char* what) {
-  auto* at = static_cast<unsigned char*>(data);
-  const size_t offsets[] = {0, bytes / 2, bytes - 1};
-  for (const size_t offset : offsets) EXPECT_EQ(at[offset], 0) << what << " at " << offset;
-  for (const size_t offset : offsets) at[offset] = 0x5a;
-  for (const size_t offset : offsets) EXPECT_EQ(at[offset], 0x5a) << what << " at " << offset;
-}
-
+// Value arrays and zone blocks of sizes on either side of the size from which they come as pages
+// of their own: zero-filled and writable to the last byte, and an array's own mapping holds all
+// of its bytes.
 TEST(ValueMemory, ArraysAndBlocksAreZeroedAndWritableOnEitherSideOfThePageThreshold) {
-  const struct {
-    QvDataType type;
-    int64_t size;
-    bool ownPages;  // mapped from the system rather than taken from the C library
-  } arrays[] = {
-      {QV_DATATYPE_DOUBLE, 0, false},
-      {QV_DATATYPE_INT32, 1000, false},
-      {QV_DATATYPE_DOUBLE, (int64_t{2} << 20) / 8 - 1, false},
-      {QV_DATATYPE_DOUBLE, (int64_t{2} << 20) / 8, true},
-      {QV_DATATYPE_INT32, int64_t{3} << 20, true},
+  // Expects the bytes at the start, middle and end zero, then writes them and reads them back.
+  const auto expectZeroedAndWritable = [](void* data, size_t bytes) {
+    auto* at = static_cast<unsigned char*>(data);
+    const size_t offsets[] = {0, bytes / 2, bytes - 1};
+    for (const size_t offset : offsets) EXPECT_EQ(at[offset], 0) << "at " << offset;
+    for (const size_t offset : offsets) at[offset] = 0x5a;
+    for (const size_t offset : offsets) EXPECT_EQ(at[offset], 0x5a) << "at " << offset;
   };
-  for (const auto& a : arrays) {
-    const qvsdkbase::ValueArray array(a.type, a.size);
-    const size_t bytes =
-        static_cast<size_t>(a.size == 0 ? 1 : a.size) * (a.type == QV_DATATYPE_INT32 ? 4 : 8);
-    EXPECT_EQ(array.mappedBytes != 0, a.ownPages) << a.size << " values of type " << a.type;
-    expectZeroedAndWritable(array.data, bytes, "array");
+  constexpr int64_t kMiB = int64_t{1} << 20;
+  const std::pair<QvDataType, int64_t> arrays[] = {
+      {D, 0}, {I, 1000}, {D, 2 * kMiB / 8 - 1}, {D, 2 * kMiB / 8}, {I, 3 * kMiB}};
+  for (const auto& [type, size] : arrays) {
+    SCOPED_TRACE(testing::Message() << size << " values of type " << type);
+    const qvsdkbase::ValueArray array(type, size);
+    const auto bytes = static_cast<size_t>(size == 0 ? 1 : size) * (type == I ? 4 : 8);
+    EXPECT_TRUE(array.mappedBytes == 0 || array.mappedBytes >= bytes) << array.mappedBytes;
+    expectZeroedAndWritable(array.data, bytes);
   }
   for (const size_t bytes : {size_t{0}, size_t{4096}, size_t{2} << 20, size_t{24} << 20}) {
+    SCOPED_TRACE(testing::Message() << "block of " << bytes << " bytes");
     const std::shared_ptr<void> block = qvsdkbase::allocateValueBlock(bytes);
-    ASSERT_NE(block, nullptr) << bytes;
-    expectZeroedAndWritable(block.get(), bytes == 0 ? 1 : bytes, "block");
+    ASSERT_NE(block, nullptr);
+    expectZeroedAndWritable(block.get(), bytes == 0 ? 1 : bytes);
   }
 }
 
@@ -132,31 +150,31 @@ TEST(LongLivedHost, ResultsAreTakenOutAndTheRegistrationStays) {
   qvsdkbase::setCallLog(false);
   const struct {
     std::vector<std::string> files;
-    size_t zones;                           // in the dataset taken out; 0: no dataset
+    size_t zones;                           // in the dataset taken out
     std::vector<QvZoneNum> countsAnswered;  // where each later file's zones begin
-    size_t messages;
+    std::vector<std::string> messages;
   } loads[] = {
-      {{good}, 2, {}, 0},
-      {{good, good, good}, 6, {2, 4}, 0},
-      {{bad}, 1, {}, 1},  // refused after its zone was added: the caller drops it
-      {{good}, 2, {}, 0},
+      {{good}, 2, {}, {}},
+      {{good, good, good}, 6, {2, 4}, {}},
+      // Refused after its zone was added: the caller drops it.
+      {{bad}, 1, {}, {"File \"" + bad + "\", line 7: Invalid or missing double precision value"}},
+      {{good}, 2, {}, {}},
   };
   for (const auto& load : loads) {
+    SCOPED_TRACE(testing::PrintToString(load.files));
     QvStringList picked = qvsdkbase::makeStringList(load.files);
     qvsdkbase::loaders()[0].selectedCallback(picked);
     qvsdkbase::freeStringList(picked);
-    qvsdkbase::LoadResult result = qvsdkbase::takeLoadResult(0);
-    const std::string what = load.files.front() + " x" + std::to_string(load.files.size());
-    ASSERT_TRUE(result.dataSet.has_value()) << what;
-    EXPECT_EQ(result.dataSet->zones.size(), load.zones) << what;
-    EXPECT_EQ(result.dataSet->zoneCountsAnswered, load.countsAnswered) << what;
-    EXPECT_EQ(result.messages.size(), load.messages) << what;
-    EXPECT_EQ(result.instructions.has_value(), load.messages == 0) << what;
-    EXPECT_EQ(qvsdkbase::dataSet(), nullptr) << what;
-    EXPECT_TRUE(qvsdkbase::messages().empty() && qvsdkbase::calls().empty()) << what;
-    ASSERT_EQ(qvsdkbase::loaders().size(), 1u) << what;
-    EXPECT_FALSE(qvsdkbase::loaders()[0].instructions.has_value()) << what;
-    EXPECT_EQ(qvsdkbase::lockDepth(), 0) << what;
+    const qvsdkbase::LoadResult result = qvsdkbase::takeLoadResult(0);
+    ASSERT_TRUE(result.dataSet.has_value());
+    EXPECT_EQ(std::tuple(result.dataSet->zones.size(), result.dataSet->zoneCountsAnswered,
+                         result.messages, result.instructions.has_value()),
+              std::tuple(load.zones, load.countsAnswered, load.messages, load.messages.empty()));
+    // The host holds nothing more of the load, but its registration and lock state.
+    EXPECT_TRUE(qvsdkbase::dataSet() == nullptr && qvsdkbase::messages().empty() &&
+                qvsdkbase::calls().empty() && qvsdkbase::lockDepth() == 0);
+    ASSERT_EQ(qvsdkbase::loaders().size(), 1u);
+    EXPECT_FALSE(qvsdkbase::loaders()[0].instructions.has_value());
   }
   qvsdkbase::setCallLog(true);
   QorUtilDataSetGetNumZones();
