@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace cvl::test {
+namespace cvl::fuzz {
 namespace {
 
 LoadFaults readFaultPlan(std::string_view plan) {
@@ -26,7 +26,7 @@ LoadFaults readFaultPlan(std::string_view plan) {
 
 }  // namespace
 
-SelectionLoad loadFuzzInput(std::string_view input, const TempDir& folder) {
+SelectionLoad loadFuzzInput(std::string_view input, const test::TempDir& folder) {
   const size_t faultMarker = input.find(kFaultMarker);
   const std::string_view files = input.substr(0, faultMarker);
   const std::string_view plan = faultMarker == std::string_view::npos
@@ -41,4 +41,4 @@ SelectionLoad loadFuzzInput(std::string_view input, const TempDir& folder) {
   return loadSelection(picked, readFaultPlan(plan));
 }
 
-}  // namespace cvl::test
+}  // namespace cvl::fuzz

@@ -15,15 +15,15 @@
 #include "tests/support/temp_dir.h"
 #include "tools/fuzz/selection_load.h"
 
-namespace cvl::test {
+namespace cvl::fuzz {
 
 inline constexpr std::string_view kFileMarker = "%%next-file%%";
 inline constexpr std::string_view kFaultMarker = "%%faults%%";
 
 // Writes the input's files into folder (a.out, b.out), loads them through the selection
 // callback with the input's faults, and returns what the load left and the rules it broke.
-SelectionLoad loadFuzzInput(std::string_view input, const TempDir& folder);
+SelectionLoad loadFuzzInput(std::string_view input, const test::TempDir& folder);
 
-}  // namespace cvl::test
+}  // namespace cvl::fuzz
 
 #endif  // CVL_TOOLS_FUZZ_FUZZ_INPUT_H

@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // folder goes when the process ends normally.
   static const cvl::test::TempDir folder;
   const std::string_view input(reinterpret_cast<const char*>(data), size);
-  const cvl::test::SelectionLoad load = cvl::test::loadFuzzInput(input, folder);
+  const cvl::fuzz::SelectionLoad load = cvl::fuzz::loadFuzzInput(input, folder);
   if (!load.violations.empty()) {
     std::fprintf(stderr, "\nBroken after the load:\n");
     for (const std::string& violation : load.violations)

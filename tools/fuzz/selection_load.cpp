@@ -15,12 +15,12 @@
 
 #include "standins/qorutil/qorutil_api.h"
 #include "standins/qvsdkbase/host_control.h"
-#include "tests/support/allocation_faults.h"
+#include "tools/fuzz/allocation_faults.h"
 
 // The add-on's entry point, linked in from addon/shell/entry_point.cpp.
 extern "C" void InitQorAddOn113(void);
 
-namespace cvl::test {
+namespace cvl::fuzz {
 namespace {
 
 // Messages that show the host refused a request of the add-on: with the stand-in host and no
@@ -238,4 +238,4 @@ std::vector<std::string> checkLoad(const std::vector<std::string>& fileNames,
   return violations;
 }
 
-}  // namespace cvl::test
+}  // namespace cvl::fuzz

@@ -16,7 +16,7 @@
 
 #include "standins/qvsdkbase/host_control.h"
 
-namespace cvl::test {
+namespace cvl::fuzz {
 
 // A host call that fails: the nth call of function, counted once the add-on is registered.
 struct HostFault {
@@ -85,6 +85,6 @@ SelectionLoad loadSelection(const std::vector<std::string>& fileNames,
 std::vector<std::string> checkLoad(const std::vector<std::string>& fileNames,
                                    const SelectionLoad& load);
 
-}  // namespace cvl::test
+}  // namespace cvl::fuzz
 
 #endif  // CVL_TOOLS_FUZZ_SELECTION_LOAD_H

@@ -174,9 +174,9 @@ TEST(ChangingFile, RowsReadAreKeptAndMissingRowsFailTheLoadOnce) {
     // The load rules hold once the file is back to what was counted; a read that succeeded hands
     // nothing back by itself, so its lack of a message is no fault here.
     dir.write("f.out", rows(counted));
-    cvl::test::SelectionLoad read;
+    cvl::fuzz::SelectionLoad read;
     read.messages = qvsdkbase::messages();
-    Strings violations = cvl::test::checkLoad({path}, read);
+    Strings violations = cvl::fuzz::checkLoad({path}, read);
     std::erase(violations, "the load failed without a message");
     EXPECT_TRUE(violations.empty()) << testing::PrintToString(violations);
     // Every row that was read is stored, also those from before the change that are still in the

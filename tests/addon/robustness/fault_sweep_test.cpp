@@ -21,16 +21,16 @@
 #include <vector>
 
 #include "standins/qvsdkbase/host_control.h"
-#include "tests/support/allocation_faults.h"
 #include "tests/support/temp_dir.h"
+#include "tools/fuzz/allocation_faults.h"
 #include "tools/fuzz/selection_load.h"
 
 extern "C" void InitQorAddOn113(void);
 
 namespace {
 
-using cvl::test::LoadFaults;
-using cvl::test::Route;
+using cvl::fuzz::LoadFaults;
+using cvl::fuzz::Route;
 using qvsdkbase::Call;
 using Strings = std::vector<std::string>;
 using testing::PrintToString;
@@ -96,8 +96,8 @@ Strings stepMessages(const std::vector<Call>& calls, size_t at) {
 // the zones it made.
 struct CleanRun {
   std::vector<Call> calls = qvsdkbase::calls();
-  std::vector<uint32_t> allocationPositions{cvl::test::allocationPositions().begin(),
-                                            cvl::test::allocationPositions().end()};
+  std::vector<uint32_t> allocationPositions{cvl::fuzz::allocationPositions().begin(),
+                                            cvl::fuzz::allocationPositions().end()};
   std::vector<qvsdkbase::Zone> zones = qvsdkbase::dataSet() == nullptr
                                            ? std::vector<qvsdkbase::Zone>{}
                                            : qvsdkbase::dataSet()->zones;
@@ -116,7 +116,7 @@ struct Fault {
 std::vector<Fault> faultsOf(const CleanRun& clean, size_t from, bool lasting) {
   std::vector<Fault> faults;
   for (size_t at = from; at < clean.calls.size(); ++at) {
-    for (cvl::test::HostFault fault : cvl::test::refusableCalls()) {
+    for (cvl::fuzz::HostFault fault : cvl::fuzz::refusableCalls()) {
       if (fault.function != clean.calls[at].function) continue;
       fault.nth = static_cast<int64_t>(callsOf(clean.calls, fault.function, from, at + 1));
       const std::string what =
@@ -201,8 +201,8 @@ size_t sweep(const Strings& files, const std::string& name, bool lasting) {
     // A first load warms up what the runtime allocates once per process (a locale's facets,
     // thread-local storage on some systems), so that the counted load allocates as every later
     // one does.
-    cvl::test::loadSelection(files, {}, route);
-    const cvl::test::SelectionLoad cleanLoad = cvl::test::loadSelection(files, {}, route);
+    cvl::fuzz::loadSelection(files, {}, route);
+    const cvl::fuzz::SelectionLoad cleanLoad = cvl::fuzz::loadSelection(files, {}, route);
     EXPECT_TRUE(cleanLoad.violations.empty()) << name << PrintToString(cleanLoad.violations);
     const CleanRun clean;
     const std::vector<Fault> faults = faultsOf(clean, cleanLoad.armedAt, lasting);
@@ -210,7 +210,7 @@ size_t sweep(const Strings& files, const std::string& name, bool lasting) {
       const std::string what = name + (route == Route::Replay ? " (replay): " : ": ") + fault;
       const bool byAllocation = loadFaults.failingAllocation > 0;
       const size_t parted = byAllocation ? at : partsAt(clean.calls, at);
-      const cvl::test::SelectionLoad load = cvl::test::loadSelection(files, loadFaults, route);
+      const cvl::fuzz::SelectionLoad load = cvl::fuzz::loadSelection(files, loadFaults, route);
       EXPECT_TRUE(load.violations.empty()) << what << PrintToString(load.violations);
       EXPECT_EQ(load.faultAt, at) << what << ": the fault did not strike where it was aimed";
       Strings messages;
@@ -273,11 +273,11 @@ TEST(FaultSweep, EveryRefusedHostCallAndFailedAllocationOfALoad) {
 TEST(FaultSweepRegistration, EveryRefusedHostCallAndFailedAllocation) {
   const auto registerWith = [](const LoadFaults& faults) {
     qvsdkbase::reset();
-    for (const cvl::test::HostFault& f : faults.hostFaults)
+    for (const cvl::fuzz::HostFault& f : faults.hostFaults)
       qvsdkbase::injectFault(f.function, f.nth, f.kind, f.result);
-    cvl::test::startCountingAllocations(faults.failingAllocation, faults.allocationsFailOnward);
+    cvl::fuzz::startCountingAllocations(faults.failingAllocation, faults.allocationsFailOnward);
     InitQorAddOn113();
-    cvl::test::stopCountingAllocations();
+    cvl::fuzz::stopCountingAllocations();
   };
   registerWith({});
   const CleanRun clean;
@@ -328,14 +328,14 @@ TEST(HostExceptions, AreReportedOnceAndKeptFromTheHost) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    const auto load = cvl::test::loadSelection({good, gone}, {{}, 0, false, c.dialog}, c.route);
+    const auto load = cvl::fuzz::loadSelection({good, gone}, {{}, 0, false, c.dialog}, c.route);
     EXPECT_EQ(load.messages, (Strings{open, c.reported}));
     EXPECT_EQ(load.violations,
               (Strings{"an exception reached the callback: " + c.reported,
                        "2 messages for one failure: " + open + " | " + c.reported}));
     EXPECT_EQ(qvsdkbase::dataSet() == nullptr ? 0 : qvsdkbase::dataSet()->zones.size(), 1u);
   }
-  const auto load = cvl::test::loadSelection(
+  const auto load = cvl::fuzz::loadSelection(
       {good, gone}, {{{"QorUtilStringListAppendString", 3, qvsdkbase::FaultKind::BadAlloc}}});
   EXPECT_TRUE(load.messages.empty() && load.violations.empty())
       << PrintToString(load.messages) << PrintToString(load.violations);

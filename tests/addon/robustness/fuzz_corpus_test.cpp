@@ -22,7 +22,7 @@ TEST(FuzzCorpus, EveryInputKeepsTheLoadRules) {
     std::ifstream in(input, std::ios::binary);
     std::ostringstream bytes;
     bytes << in.rdbuf();
-    const cvl::test::SelectionLoad load = cvl::test::loadFuzzInput(bytes.str(), folder);
+    const cvl::fuzz::SelectionLoad load = cvl::fuzz::loadFuzzInput(bytes.str(), folder);
     EXPECT_TRUE(load.violations.empty())
         << input.filename() << ": " << testing::PrintToString(load.violations)
         << testing::PrintToString(load.messages);

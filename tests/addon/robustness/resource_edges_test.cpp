@@ -84,8 +84,8 @@ TEST(ResourceEdges, LoadOrFailWithTheirMessageAndLeaveTheHostSound) {
     SCOPED_TRACE(edge.name);
     const cvl::test::TempDir dir;
     const std::string path = dir.write("f.out", edge.content);
-    const cvl::test::SelectionLoad load =
-        cvl::test::loadSelection(std::vector<std::string>(edge.timesPicked, path));
+    const cvl::fuzz::SelectionLoad load =
+        cvl::fuzz::loadSelection(std::vector<std::string>(edge.timesPicked, path));
     EXPECT_TRUE(load.violations.empty()) << testing::PrintToString(load.violations);
     const Outcome& expected = edge.outcome;
     std::vector<std::string> messages;

@@ -22,9 +22,9 @@ using cvl::test::TempDir;
 // Loads fileNames on a thread of its own, so that a loader that waits for a writer on a named
 // pipe cannot hang the test: after a grace time a writer comes and goes, which releases it, and
 // the wait is reported. A load that still does not end stops the test program.
-cvl::test::SelectionLoad loadWithoutWaiting(const std::vector<std::string>& fileNames) {
+cvl::fuzz::SelectionLoad loadWithoutWaiting(const std::vector<std::string>& fileNames) {
   auto loading =
-      std::async(std::launch::async, [&] { return cvl::test::loadSelection(fileNames); });
+      std::async(std::launch::async, [&] { return cvl::fuzz::loadSelection(fileNames); });
   if (loading.wait_for(std::chrono::seconds(30)) != std::future_status::ready) {
     ADD_FAILURE() << "the load did not end on " << fileNames.back();
     cvl::test::releaseWaitingOpen(fileNames.back());
@@ -38,7 +38,7 @@ cvl::test::SelectionLoad loadWithoutWaiting(const std::vector<std::string>& file
 void cvl::test::expectRefusedAloneAndAfterGood(const std::string& good, const std::string& bad) {
   for (const std::vector<std::string>& picked : {std::vector{bad}, std::vector{good, bad}}) {
     SCOPED_TRACE(testing::PrintToString(picked));
-    const cvl::test::SelectionLoad load = loadWithoutWaiting(picked);
+    const cvl::fuzz::SelectionLoad load = loadWithoutWaiting(picked);
     EXPECT_EQ(load.messages, std::vector{"Unable to open datafile: " + bad});
     const qvsdkbase::DataSet* dataSet = qvsdkbase::dataSet();
     EXPECT_EQ(dataSet == nullptr ? 0 : dataSet->zones.size(), picked.size() - 1);

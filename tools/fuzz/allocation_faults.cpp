@@ -1,7 +1,7 @@
 // The program's global operator new and delete, over malloc and free, with the counting of
 // allocation_faults.h. Every form is replaced, so that a sanitizer runtime linked statically
 // contributes none of its own.
-#include "tests/support/allocation_faults.h"
+#include "tools/fuzz/allocation_faults.h"
 
 #include <algorithm>
 #include <array>
@@ -11,7 +11,7 @@
 
 #include "standins/qvsdkbase/host_control.h"
 
-namespace cvl::test {
+namespace cvl::fuzz {
 namespace {
 
 constexpr size_t kMaxRecorded = size_t{1} << 16;
@@ -87,7 +87,7 @@ std::span<const uint32_t> allocationPositions() {
   return {positions.data(), std::min(static_cast<size_t>(state.counted), kMaxRecorded)};
 }
 
-}  // namespace cvl::test
+}  // namespace cvl::fuzz
 
 // Visible outside the program, so that its shared libraries allocate through it too.
 #if defined(__GNUC__)
@@ -96,9 +96,9 @@ std::span<const uint32_t> allocationPositions() {
 #define CVL_REPLACED
 #endif
 
-using cvl::test::allocate;
-using cvl::test::allocateOrNull;
-using cvl::test::freeAligned;
+using cvl::fuzz::allocate;
+using cvl::fuzz::allocateOrNull;
+using cvl::fuzz::freeAligned;
 
 // Each form of operator new and delete, for single objects (brackets empty) and for arrays.
 #define CVL_REPLACE_NEW_AND_DELETE(brackets)                                               \

@@ -1,15 +1,16 @@
-// Counting and failing the add-on's allocations. The test program that links
-// allocation_faults.cpp replaces the global operator new and delete; while counting is on, on the
-// thread that turned it on and outside the stand-in host's own calls, every allocation is
-// counted, and the armed one throws std::bad_alloc as an exhausted heap would.
-#ifndef CVL_TESTS_SUPPORT_ALLOCATION_FAULTS_H
-#define CVL_TESTS_SUPPORT_ALLOCATION_FAULTS_H
+// Counting and failing the add-on's allocations, for the fuzz harness's fault plans and the fault
+// sweep. The program that links allocation_faults.cpp replaces the global operator new and
+// delete; while counting is on, on the thread that turned it on and outside the stand-in host's
+// own calls, every allocation is counted, and the armed one throws std::bad_alloc as an exhausted
+// heap would.
+#ifndef CVL_TOOLS_FUZZ_ALLOCATION_FAULTS_H
+#define CVL_TOOLS_FUZZ_ALLOCATION_FAULTS_H
 
 #include <cstddef>
 #include <cstdint>
 #include <span>
 
-namespace cvl::test {
+namespace cvl::fuzz {
 
 // Starts counting on this thread, from 0. failAt is the number (from 1) of the allocation that
 // throws; 0 lets every allocation succeed. With onward set, every allocation after it throws too,
@@ -24,6 +25,6 @@ bool allocationFailed();
 // allocationPositions()[k - 1] host calls. Valid until the next start.
 std::span<const uint32_t> allocationPositions();
 
-}  // namespace cvl::test
+}  // namespace cvl::fuzz
 
-#endif  // CVL_TESTS_SUPPORT_ALLOCATION_FAULTS_H
+#endif  // CVL_TOOLS_FUZZ_ALLOCATION_FAULTS_H
