@@ -53,7 +53,7 @@ sources=(addon standins/qvtoolbox standins/qorutilutil_utils standins/common_str
 # is left out of the totals, saying so.
 left_out=""
 if ! grep -qw avx2 /proc/cpuinfo; then
-  left_out=addon/rows/indexed_rows_avx2.cpp
+  left_out=addon/rows/kernels/avx2.cpp
   echo "this processor has no AVX2: $left_out is left out of the totals"
 fi
 "$cov" export -summary-only -instr-profile "$build/coverage.profdata" "${objects[@]}" \

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Fuzzes the data rows' number parser against std::from_chars (tools/fuzz/number_fuzzer.cpp),
-# built with clang, libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer in build/fuzz,
-# starting from number tokens of the checked-in load corpus' dictionary.
+# Fuzzes the number grammar against std::from_chars: the full grammar and every row kernel the
+# processor supports (tools/fuzz/number_fuzzer.cpp), built with clang, libFuzzer,
+# AddressSanitizer and UndefinedBehaviorSanitizer in build/fuzz, from a few number tokens.
 #
 #   scripts/fuzz-numbers.sh [seconds] [libFuzzer options...]
 set -euo pipefail

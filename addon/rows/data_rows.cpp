@@ -1,37 +1,26 @@
-// The data row reader: the hot path of every load. Each value array is looked up once per
-// column; the rows are then split and scanned in place, a window of whole lines at a time, and
-// every value goes straight into the host's memory. Where the processor has AVX2 the rows go
-// through the indexed reader (indexed_rows.h); this file walks them one token at a time, for every
-// row elsewhere and for the rows that the indexed reader leaves to it.
+// The data row dispatcher: the hot path of every load. Each value array is looked up once per
+// column; the rows are then read in place, a window of whole lines of the line file at a time, by
+// a row kernel (row_kernel.h), and every value goes straight into the host's memory. A faulty row
+// is reported here, against its line.
 #include "addon/rows/data_rows.h"
 
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string_view>
 #include <vector>
 
-#include "addon/numbers/padded_number.h"
-#include "addon/rows/cpu_features.h"
-#include "addon/rows/indexed_rows.h"
-#include "addon/rows/line_block_tokens.h"
 #include "standins/qorutil/qorutil_api.h"
 
 namespace cvl {
 namespace {
 
-namespace paddednumber = cvl::paddednumber;
-using cvl::fastdecimal::Parsed;
 using qorvian::qorutilutil::AsciiFile;
+using rows::ColumnTarget;
+using rows::RowCursor;
 
-constexpr const char* kMissingDouble = "Invalid or missing double precision value";
-constexpr const char* kMissingInteger = "Invalid or missing integer value";
-constexpr const char* kTooManyValues = "Too many values";
 constexpr std::string_view kFileChanged = "File changed or could not be read while loading";
 constexpr const char* kNoValueArray = "Unable to access the values of the dataset";
-
-std::atomic<bool> indexedRowsPreferred{true};
 
 // Fills targets with one entry per read column, in column order. False when the record does not
 // describe a column completely or the host gives no array for one; nothing is reported here.
@@ -63,99 +52,21 @@ bool lookUpColumnTargets(const OutFileInfo& info, QvZoneNum firstZone,
   return false;
 }
 
-// Reads the values of the row at which tokens stands into element row of each column's array,
-// and moves tokens on to the next row. The fault's message when the row is faulty, tokens then
-// standing within it; else null.
-CVL_ALWAYS_INLINE const char* readRow(cvl::LineBlockTokens& tokens, const ColumnTarget* column,
-                                      const ColumnTarget* const last, int64_t row) {
-  for (; column != last; ++column) {
-    const char* const begin = tokens.nextToken();
-    if (column->isInteger) {
-      const auto value = begin != nullptr ? paddednumber::readInt64(begin, tokens.cursor())
-                                          : Parsed<int64_t>{false, 0};
-      if (!value.ok) [[unlikely]] {
-        return kMissingInteger;
-      }
-      // Only the low 32 bits are kept; a value out of range is not refused.
-      static_cast<int32_t*>(column->values)[row] = static_cast<int32_t>(value.value);
-    } else {
-      const auto value = begin != nullptr ? paddednumber::readDouble(begin, tokens.cursor())
-                                          : Parsed<double>{false, 0};
-      if (!value.ok) [[unlikely]] {
-        return kMissingDouble;
-      }
-      static_cast<double*>(column->values)[row] = value.value;
-    }
-  }
-  // A number after the last value is a fault; any other text there is ignored.
-  if (const char* const begin = tokens.nextToken()) [[unlikely]] {
-    if (paddednumber::readDouble(begin, tokens.cursor()).ok) return kTooManyValues;
-  }
-  tokens.nextLine();
-  return nullptr;
-}
-
 }  // namespace
 
-const char* walkRows(const char* lines, size_t size, RowCursor& cursor, int64_t maxRows,
-                     const ColumnTarget* first, const ColumnTarget* last) {
-  cvl::LineBlockTokens tokens({lines + cursor.from, size - cursor.from});
-  const char* message = nullptr;
-  for (int64_t walked = 0; walked < maxRows && cursor.row < cursor.rowLimit && !tokens.atEnd();
-       ++walked) {
-    message = readRow(tokens, first, last, cursor.row);
-    ++cursor.row;
-    if (message != nullptr) {
-      // The faulty row counts as read, so that the message names it.
-      tokens.nextLine();
-      break;
-    }
-  }
-  cursor.from = static_cast<size_t>(tokens.cursor() - lines);
-  return message;
-}
-
-bool readDoubleToken(const char* begin, const char* end, double& value) {
-  const Parsed<double> parsed = paddednumber::readDouble(begin, end);
-  value = parsed.value;
-  return parsed.ok;
-}
-
-bool exactPowerProduct(uint64_t mantissa, int exponent, bool negative, double& value) {
-  const Parsed<double> parsed = paddednumber::exactProduct(mantissa, exponent, negative);
-  value = parsed.value;
-  return parsed.ok;
-}
-
-bool readIntegerToken(const char* begin, const char* end, int32_t& value) {
-  const Parsed<int64_t> parsed = paddednumber::readInt64(begin, end);
-  // Only the low 32 bits are kept; a value out of range is not refused.
-  value = static_cast<int32_t>(parsed.value);
-  return parsed.ok;
-}
-
-RowIndexMemory::RowIndexMemory(size_t numColumns)
-    : bounds_(std::make_unique_for_overwrite<uint32_t[]>(kBoundCapacity + kSlack)),
-      rowEnds_(std::make_unique_for_overwrite<RowEnd[]>(kRowCapacity + kSlack)),
-      groupStorage_(std::make_unique_for_overwrite<unsigned char[]>(32 * numColumns + 32)),
-      groupValues_(groupStorage_.get() +
-                   (32 - reinterpret_cast<uintptr_t>(groupStorage_.get()) % 32)) {}
-
-void preferIndexedRows(bool prefer) {
-  indexedRowsPreferred.store(prefer, std::memory_order_relaxed);
-}
-
 bool readDataRows(AsciiFile& file, const OutFileInfo& info, QvZoneNum firstZone) {
+  return readDataRows(file, info, firstZone, rows::activeRowKernel());
+}
+
+bool readDataRows(AsciiFile& file, const OutFileInfo& info, QvZoneNum firstZone,
+                  const rows::RowKernel& kernel) {
   std::vector<ColumnTarget> targets;
   if (!lookUpColumnTargets(info, firstZone, targets)) {
     QorUtilDialogErrMsg(kNoValueArray);
     return false;
   }
-  const ColumnTarget* const first = targets.data();
-  const ColumnTarget* const last = first + targets.size();
-  const bool indexed = indexedRowsPreferred.load(std::memory_order_relaxed) && processorHasAvx2();
-  std::unique_ptr<RowIndexMemory> memory;
-  if (indexed) memory = std::make_unique<RowIndexMemory>(targets.size());
+  const std::unique_ptr<rows::RowReader> reader =
+      rows::makeRowReader(kernel, targets.data(), targets.data() + targets.size());
 
   RowCursor cursor{0, info.numPoints, 0};
   while (cursor.row < info.numPoints) {
@@ -164,9 +75,7 @@ bool readDataRows(AsciiFile& file, const OutFileInfo& info, QvZoneNum firstZone)
     if (lines.empty()) return reportRowFault(file, kFileChanged);
     const int64_t firstRow = cursor.row;
     cursor.from = 0;
-    const char* const message =
-        indexed ? readIndexedRows(lines.data(), lines.size(), cursor, first, last, *memory)
-                : walkRows(lines.data(), lines.size(), cursor, INT64_MAX, first, last);
+    const char* const message = reader->readRows(lines.data(), lines.size(), cursor);
     file.skipLines(cursor.from, static_cast<uint64_t>(cursor.row - firstRow));
     if (message != nullptr) return reportRowFault(file, message);
   }

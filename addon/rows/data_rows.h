@@ -3,21 +3,21 @@
 #define CVL_ADDON_ROWS_DATA_ROWS_H
 
 #include "addon/header/out_file_info.h"
+#include "addon/rows/row_kernel.h"
 #include "standins/qorutilutil_utils/ascii_file.h"
 
 namespace cvl {
 
 // Reads info.numPoints rows of file (standing after line 5) for info.numValues values each and
 // writes them into the value arrays of the zones numbered from firstZone, which addZones has just
-// added for info. False after the first faulty row, reported against that row; the values
-// written before it stay.
+// added for info, with the active row kernel (rows::activeRowKernel). False after the first
+// faulty row, reported against that row; the values written before it stay.
 bool readDataRows(qorvian::qorutilutil::AsciiFile& file, const OutFileInfo& info,
                   QvZoneNum firstZone);
 
-// Whether readDataRows reads through the indexed row reader where the processor has AVX2 (true,
-// the default) or walks every row one token at a time, as it does on other processors; both
-// give the same values and messages. For tests and measurements that compare the two.
-void preferIndexedRows(bool prefer);
+// The same with the given kernel. REQUIRES: kernel.supported().
+bool readDataRows(qorvian::qorutilutil::AsciiFile& file, const OutFileInfo& info,
+                  QvZoneNum firstZone, const rows::RowKernel& kernel);
 
 }  // namespace cvl
 

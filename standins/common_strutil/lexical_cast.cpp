@@ -1,22 +1,23 @@
 #include "standins/common_strutil/lexical_cast.h"
 
-#include <charconv>
-#include <system_error>
+#include <cstdint>
+#include <limits>
+
+#include "addon/numbers/number_grammar.h"
 
 namespace qorvian {
 
 template <>
 int lexical_cast<int>(std::string_view text) {
-  // std::from_chars takes '-' but no '+'; a '+' may stand only before a digit.
-  std::string_view digits = text;
-  if (!digits.empty() && digits.front() == '+') {
-    digits.remove_prefix(1);
-    if (digits.empty() || digits.front() == '-') throw bad_lexical_cast();
+  // The integer grammar of the number readers: an optional sign ('+' only before a digit), then
+  // decimal digits; then the range of int.
+  const cvl::numbers::NumberRead<int64_t> read =
+      cvl::numbers::readWholeInt64(text.data(), text.data() + text.size());
+  if (!read.ok() || read.value < std::numeric_limits<int>::min() ||
+      read.value > std::numeric_limits<int>::max()) {
+    throw bad_lexical_cast();
   }
-  int value = 0;
-  const auto [stop, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-  if (error != std::errc() || stop != digits.data() + digits.size()) throw bad_lexical_cast();
-  return value;
+  return static_cast<int>(read.value);
 }
 
 }  // namespace qorvian

@@ -2,22 +2,21 @@
 #ifndef CVL_STANDINS_COMMON_STRUTIL_SCANNER_H
 #define CVL_STANDINS_COMMON_STRUTIL_SCANNER_H
 
-#include <bit>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 
-#include "addon/numbers/fast_decimal.h"
-#include "addon/numbers/white_space_mask.h"
+#include "addon/numbers/isa.h"
+#include "addon/numbers/number_readers.h"
+#include "addon/numbers/white_space.h"
 
 namespace qorvian {
 
 // White space is space, tab, CR, LF, VT and FF; a token is a maximal run of other bytes. (The line
 // file ends a line's text at its first NUL byte, so a line holds none.)
 //
-// Number grammar: as wholeDouble and wholeInt64 (addon/numbers/decimal_conversion.h) read a whole
-// token. Every integer token is a double token too.
+// Number grammar: the add-on's (addon/numbers/number_grammar.h), so that a header line and a data
+// row accept exactly the same numbers. Every integer token is a double token too.
 //
 // A test parses the next token once and keeps the result, so that the take that follows it
 // costs nothing more. The tests and takes are inline: they are the inner loop of a file load.
@@ -38,7 +37,7 @@ class Scanner {
     end_ = begin_ + text.size();
     cursor_ = begin_;
     block_ = begin_;
-    whiteSpace_ = cvl::whitespace::mask64(block_, begin_, end_);
+    whiteSpace_ = cvl::numbers::portable::whiteSpaceMask(block_, begin_, end_);
     state_ = 0;
   }
   // Restarts on a copy of text, held by the scanner: for a line that its source overwrites.
@@ -88,7 +87,7 @@ class Scanner {
   // Moves the mask on to the next 64 bytes.
   void nextBlock() const {
     block_ += 64;
-    whiteSpace_ = cvl::whitespace::mask64(block_, begin_, end_);
+    whiteSpace_ = cvl::numbers::portable::whiteSpaceMask(block_, begin_, end_);
   }
   // Finds the next token from cursor_: tokenBegin_ and tokenEnd_, both end_ when there is none.
   // cursor_ lies within the block (where the last token ended), or at end_.
@@ -106,26 +105,21 @@ class Scanner {
       nextBlock();
       found = ~whiteSpace_;
     }
-    tokenBegin_ = block_ + std::countr_zero(found);
+    tokenBegin_ = block_ + cvl::numbers::portable::lowestBit(found);
     found = whiteSpace_ & (~uint64_t{0} << (tokenBegin_ - block_));
     while (found == 0) {  // the token runs on into the next block
       nextBlock();
       found = whiteSpace_;
     }
-    tokenEnd_ = block_ + std::countr_zero(found);
+    tokenEnd_ = block_ + cvl::numbers::portable::lowestBit(found);
   }
   void testDouble() const {
     locate();
     state_ |= kDoubleTested;
     if (tokenBegin_ == end_) return;
-    const auto fast = cvl::fastdecimal::parseDouble(tokenBegin_, tokenEnd_, begin_, end_);
-    if (fast.ok) {
-      double_ = fast.value;
-      state_ |= kIsDouble;
-      return;
-    }
-    if (const std::optional<double> slow = slowDouble(token())) {
-      double_ = *slow;
+    const auto read = cvl::numbers::portable::readDoubleInText(tokenBegin_, tokenEnd_);
+    if (read.ok) {
+      double_ = read.value;
       state_ |= kIsDouble;
     }
   }
@@ -133,14 +127,9 @@ class Scanner {
     locate();
     state_ |= kIntTested;
     if (tokenBegin_ == end_) return;
-    const auto fast = cvl::fastdecimal::parseInt64(tokenBegin_, tokenEnd_);
-    if (fast.ok) {
-      int64_ = fast.value;
-      state_ |= kIsInt;
-      return;
-    }
-    if (const std::optional<int64_t> slow = slowInt64(token())) {
-      int64_ = *slow;
+    const auto read = cvl::numbers::portable::readIntegerInText(tokenBegin_, tokenEnd_);
+    if (read.ok) {
+      int64_ = read.value;
       state_ |= kIsInt;
     }
   }
@@ -152,11 +141,6 @@ class Scanner {
     cursor_ = tokenEnd_;
     state_ = 0;
   }
-
-  // The full conversions, for every token that the fast path does not take. Empty when token is
-  // no such number.
-  static std::optional<double> slowDouble(std::string_view token);
-  static std::optional<int64_t> slowInt64(std::string_view token);
 
   std::string owned_;  // the text, when setCopy gave it
   const char* begin_ = nullptr;

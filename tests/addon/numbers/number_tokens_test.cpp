@@ -1,6 +1,7 @@
-// Number tokens as both readers take them, against std::from_chars: the scanner (header lines,
-// the first data row) among every kind of white space, and the data rows' parser and the whole
-// token conversions among bytes that must not count; every form of the grammar, bit for bit.
+// Number tokens against std::from_chars, bit for bit, every form of the grammar: as the scanner
+// takes them (header lines, the first data row) among every kind of white space, as the full
+// grammar reads them, and as every row kernel reads them in a row among bytes that must not
+// count; and the full grammar's faults.
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -11,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "addon/numbers/decimal_conversion.h"
-#include "addon/numbers/padded_number.h"
+#include "addon/numbers/number_grammar.h"
+#include "addon/rows/row_kernel.h"
 #include "standins/common_strutil/scanner.h"
 #include "tests/support/reference_number.h"
 
@@ -27,12 +28,32 @@ uint64_t bits(double value) {
   return std::bit_cast<uint64_t>(value);
 }
 
+// What a kernel reads from token in row `place` of four rows of one column, the other rows a
+// plain value followed by a word that ends in digits, so that the bytes before the token are
+// digits of a neighbour. The value's bits (an integer column's value widened), or nothing when
+// the kernel reports a fault there.
+std::optional<int64_t> readInRows(const cvl::rows::RowKernel& kernel, const std::string& token,
+                                  int place, bool integer) {
+  std::string rows;
+  for (int r = 0; r < 4; ++r) rows += (r == place ? token : integer ? "7 w12" : "1.5 w34") + "\n";
+  const std::string padding(64, '9');
+  const std::string text = padding + rows + padding + padding;
+  int64_t values[4] = {0, 0, 0, 0};
+  const cvl::rows::ColumnTarget column{values, integer};
+  cvl::rows::RowCursor cursor{0, 4, 0};
+  if (cvl::rows::makeRowReader(kernel, &column, &column + 1)
+          ->readRows(text.data() + padding.size(), rows.size(), cursor) != nullptr) {
+    return std::nullopt;
+  }
+  return integer ? int64_t{reinterpret_cast<const int32_t*>(values)[place]} : values[place];
+}
+
 // Reads token with every reader and compares with the reference. The scanner sees it alone and
 // among white space, pad blanks moving it across its 64-byte blocks, each line in a heap block of
 // its exact size (a sanitizer build catches a read past its end), tested for an integer and a
-// double in either order. The data rows' parser sees it after `before` and a blank, as the line
-// file's window holds it: the bytes before may be digits of a neighbour.
-void expectSameAsFromChars(const std::string& token, size_t pad, const std::string& before) {
+// double in either order. The full grammar reads the token as it is; every kernel reads it in
+// row (place % 4) of a column of doubles and of one of integers.
+void expectSameAsFromChars(const std::string& token, size_t pad, int place) {
   const auto wantDouble = referenceNumber<double>(token);
   const auto wantInt = referenceNumber<int64_t>(token);
   const std::string blanks(pad, ' ');
@@ -49,19 +70,25 @@ void expectSameAsFromChars(const std::string& token, size_t pad, const std::stri
     ASSERT_EQ(doubleFirst.hasNextInt64Token(), wantInt.has_value()) << shown();
     ASSERT_EQ(bits(doubleFirst.nextDoubleToken()), bits(wantDouble.value_or(0))) << shown();
   }
-  const std::string padding(cvl::paddednumber::kReach, '5');
-  const std::string text = padding + before + ' ' + token + " 1.0e+00";
-  const char* const begin = text.data() + padding.size() + before.size() + 1;
-  const auto gotDouble = cvl::paddednumber::readDouble(begin, begin + token.size());
-  const auto gotInt = cvl::paddednumber::readInt64(begin, begin + token.size());
-  const auto whole = cvl::wholeDouble(token);
-  const auto shown = [&text] { return testing::PrintToString(text); };
-  ASSERT_EQ(gotDouble.ok, wantDouble.has_value()) << shown();
-  ASSERT_EQ(bits(gotDouble.ok ? gotDouble.value : 0), bits(wantDouble.value_or(0))) << shown();
-  ASSERT_EQ(bits(whole.value_or(0)), bits(wantDouble.value_or(0))) << shown();
-  ASSERT_EQ(whole.has_value(), wantDouble.has_value()) << shown();
-  ASSERT_EQ(gotInt.ok, wantInt.has_value()) << shown();
-  ASSERT_EQ(gotInt.ok ? gotInt.value : 0, wantInt.value_or(0)) << shown();
+  const auto shown = [&token] { return testing::PrintToString(token); };
+  const auto whole = cvl::numbers::readWholeDouble(token.data(), token.data() + token.size());
+  ASSERT_EQ(whole.ok(), wantDouble.has_value()) << shown();
+  ASSERT_EQ(bits(whole.value), bits(wantDouble.value_or(0))) << shown();
+  const auto wholeInt = cvl::numbers::readWholeInt64(token.data(), token.data() + token.size());
+  ASSERT_EQ(wholeInt.ok(), wantInt.has_value()) << shown();
+  ASSERT_EQ(wholeInt.value, wantInt.value_or(0)) << shown();
+  // In a row, white space separates tokens and a NUL byte ends the line's text.
+  if (token.find_first_of(" \t\n\v\f\r"s + '\0') != std::string::npos) return;
+  for (const cvl::rows::RowKernel* kernel : cvl::rows::supportedRowKernels()) {
+    const auto gotDouble = readInRows(*kernel, token, place % 4, false);
+    ASSERT_EQ(gotDouble.has_value(), wantDouble.has_value()) << kernel->name << ": " << shown();
+    ASSERT_EQ(gotDouble.value_or(0), static_cast<int64_t>(bits(wantDouble.value_or(0))))
+        << kernel->name << ": " << shown();
+    const auto gotInt = readInRows(*kernel, token, place % 4, true);
+    ASSERT_EQ(gotInt.has_value(), wantInt.has_value()) << kernel->name << ": " << shown();
+    ASSERT_EQ(gotInt.value_or(0), static_cast<int32_t>(wantInt.value_or(0)))
+        << kernel->name << ": " << shown();
+  }
 }
 
 // Integers at the limits; the printf shape (fraction lengths 1 to 10, exponents near the exact
@@ -97,13 +124,38 @@ TEST(NumberTokens, FormsAndNearMisses) {
       "1\0"s, "\0\x31"s, "1e5\0"s, "1\x1c", "\xa0\x31", "1\x85",
       // Tokens over several blocks.
       std::string(150, '9'), std::string(130, '1') + "x"};
-  const std::string neighbours[] = {"", "7", "1234567890123456", "-9.999999999e+99"};
   for (const std::string& token : tokens) {
     EXPECT_EQ(Scanner(token).nextToken(), token);
-    for (int i = 0; i < 4; ++i) expectSameAsFromChars(token, i % 2 == 0 ? 3 : 60, neighbours[i]);
+    for (int place = 0; place < 4; ++place) expectSameAsFromChars(token, place % 2 ? 60 : 3, place);
   }
-  // No token: a line of white space only, an empty token between two blanks.
-  for (const size_t pad : {0ul, 70ul}) expectSameAsFromChars("", pad, "1");
+  // No token: a line of white space only, an empty token between two blanks, a blank row.
+  for (const size_t pad : {0ul, 70ul}) expectSameAsFromChars("", pad, 1);
+}
+
+// Why the full grammar refuses a token.
+TEST(NumberTokens, FaultsOfTheFullGrammar) {
+  using cvl::numbers::NumberFault;
+  const struct {
+    std::string token;
+    NumberFault asDouble, asInteger;
+  } cases[] = {
+      {"", NumberFault::kEmpty, NumberFault::kEmpty},
+      {"x", NumberFault::kNoNumber, NumberFault::kNoNumber},
+      {"+-1", NumberFault::kNoNumber, NumberFault::kNoNumber},
+      {"+", NumberFault::kNoNumber, NumberFault::kNoNumber},
+      {"0x10", NumberFault::kTrailingText, NumberFault::kTrailingText},
+      {"1.5e", NumberFault::kTrailingText, NumberFault::kTrailingText},
+      {"2.5", NumberFault::kNone, NumberFault::kTrailingText},
+      {"1e400", NumberFault::kOutOfRange, NumberFault::kTrailingText},
+      {"1e-400", NumberFault::kOutOfRange, NumberFault::kTrailingText},
+      {"9223372036854775808", NumberFault::kNone, NumberFault::kOutOfRange},
+      {"-nan(x)", NumberFault::kNone, NumberFault::kNoNumber},
+  };
+  for (const auto& c : cases) {
+    const char* const end = c.token.data() + c.token.size();
+    EXPECT_EQ(cvl::numbers::readWholeDouble(c.token.data(), end).fault, c.asDouble) << c.token;
+    EXPECT_EQ(cvl::numbers::readWholeInt64(c.token.data(), end).fault, c.asInteger) << c.token;
+  }
 }
 
 // Random tokens of many forms, most of them near the forms that the fast paths take: digit runs
@@ -141,7 +193,7 @@ TEST(NumberTokens, RandomTokensMatchFromChars) {
         token = printed;
     }
     token += tails[next(14)];
-    if (!token.empty()) expectSameAsFromChars(token, size_t(i % 81), std::to_string(random()));
+    if (!token.empty()) expectSameAsFromChars(token, size_t(i % 81), i);
   }
 }
 

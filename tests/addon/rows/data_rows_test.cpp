@@ -1,7 +1,8 @@
-// The data row reader, through loads into the stand-in host: values, types, zones, row faults;
-// and its indexed reader against its token walk: generated files of every row width, number form
-// and fault, loaded once each way, must leave the same values and messages, and every one-byte
-// change of a token must read both ways alike.
+// The data row reader, through loads into the stand-in host, with every row kernel the processor
+// supports: values, types, zones, row faults; and every kernel against the portable kernel's token
+// walk: generated files of every row width, number form and fault must leave the same values and
+// messages, a row with another number of tokens at each place of a group of rows the same fault,
+// and every one-byte change of a token must read alike.
 #include "addon/rows/data_rows.h"
 
 #include <gtest/gtest.h>
@@ -21,8 +22,7 @@
 
 #include "addon/assembly/load_sequence.h"
 #include "addon/assembly/zones.h"
-#include "addon/rows/cpu_features.h"
-#include "addon/rows/indexed_rows.h"
+#include "addon/rows/row_kernel.h"
 #include "tests/support/header_reading.h"
 #include "tests/support/temp_dir.h"
 
@@ -60,14 +60,24 @@ Values zoneValues() {
   return all;
 }
 
-// Loads paths into a fresh stand-in host under its lock, by the indexed reader or by the walk.
-Loaded load(const Strings& paths, bool indexed = true) {
-  cvl::preferIndexedRows(indexed);
+using cvl::rows::RowKernel;
+
+// The kernels to run, by name: every one this processor supports.
+std::vector<std::string> kernelNames() {
+  std::vector<std::string> names;
+  for (const RowKernel* kernel : cvl::rows::supportedRowKernels()) names.emplace_back(kernel->name);
+  return names;
+}
+
+// Loads paths into a fresh stand-in host under its lock, its rows read by the named kernel.
+Loaded load(const Strings& paths, const std::string& kernel = "portable") {
+  const std::string before = cvl::rows::activeRowKernel().name;
+  EXPECT_TRUE(cvl::rows::useRowKernel(kernel)) << kernel;
   qvsdkbase::reset();
   QorUtilLockOn();
   const bool ok = cvl::loadFileList(paths);
   QorUtilLockOff();
-  cvl::preferIndexedRows(true);
+  cvl::rows::useRowKernel(before);
   return {ok, qvsdkbase::messages(), zoneValues()};
 }
 
@@ -100,8 +110,10 @@ TEST(DataRows, RowsAndTheirFaults) {
       {"# CONVERGE\n# column 1 2\n# Count Count\n# (none) (number)\n# A B\n2.5 3.5\n",
        {true, {}, {{{2.5}}, {{3.5}}}}},
   };
-  for (const auto& [text, expected] : cases)
-    EXPECT_EQ(load({dir.write("f.out", text)}), expected) << text;
+  for (const std::string& kernel : kernelNames()) {
+    for (const auto& [text, expected] : cases)
+      EXPECT_EQ(load({dir.write("f.out", text)}, kernel), expected) << kernel << ": " << text;
+  }
 }
 
 // Zones A, B, C; c and s are shared, s after zone B began; zone C has no t. The file is loaded
@@ -117,7 +129,8 @@ TEST(DataRows, ColumnsGoToTheirZoneFromFirstZone) {
   const std::vector<std::vector<Value>> a = {{1, 2}, {10, 11}, {100, 101}, {5, 6}},
                                         b = {{1, 2}, {20, 21}, {200, 201}, {5, 6}},
                                         c = {{1, 2}, {30, 31}, {0, 0}, {5, 6}};
-  EXPECT_EQ(load({path, path}), Loaded(true, {}, {a, b, c, a, b, c}));
+  for (const std::string& kernel : kernelNames())
+    EXPECT_EQ(load({path, path}, kernel), Loaded(true, {}, {a, b, c, a, b, c})) << kernel;
   Strings asked;  // in any order
   for (const qvsdkbase::Call& call : qvsdkbase::calls())
     if (call.function == "QorUtilDataValueGetWritableRawPtr") asked.push_back(call.detail);
@@ -138,18 +151,21 @@ TEST(DataRows, FileChanged) {
   const std::string changed = "File changed or could not be read while loading";
   const std::pair<bool, Values> cases[] = {{true, {{{1, 4}}, {{1, 4, 0}}}},
                                            {false, {{{1, 4}}, {{1, 4}}}}};
-  for (const auto& [shorter, values] : cases) {
-    qorvian::qorutilutil::AsciiFile file;
-    cvl::OutFileInfo info;
-    ASSERT_TRUE(file.open(path) && cvl::readOutFileHeader(file, info));
-    ASSERT_EQ(load({path}), Loaded(true, {}, {{{1, 4}}}));
-    info.numPoints += shorter ? 1 : 0;
-    if (!shorter) file.readLineAtOffset(7);
-    QorUtilLockOn();
-    EXPECT_FALSE(cvl::addZones(info, 2) && cvl::readDataRows(file, info, 2));
-    QorUtilLockOff();
-    EXPECT_EQ(qvsdkbase::messages(), Strings{cvl::test::lined(path, 7, changed)}) << shorter;
-    EXPECT_EQ(zoneValues(), values) << shorter;
+  for (const RowKernel* kernel : cvl::rows::supportedRowKernels()) {
+    for (const auto& [shorter, values] : cases) {
+      qorvian::qorutilutil::AsciiFile file;
+      cvl::OutFileInfo info;
+      ASSERT_TRUE(file.open(path) && cvl::readOutFileHeader(file, info));
+      ASSERT_EQ(load({path}), Loaded(true, {}, {{{1, 4}}}));
+      info.numPoints += shorter ? 1 : 0;
+      if (!shorter) file.readLineAtOffset(7);
+      QorUtilLockOn();
+      EXPECT_FALSE(cvl::addZones(info, 2) && cvl::readDataRows(file, info, 2, *kernel));
+      QorUtilLockOff();
+      const std::string what = std::string(kernel->name) + (shorter ? ", shorter" : ", failed");
+      EXPECT_EQ(qvsdkbase::messages(), Strings{cvl::test::lined(path, 7, changed)}) << what;
+      EXPECT_EQ(zoneValues(), values) << what;
+    }
   }
 }
 
@@ -168,7 +184,10 @@ TEST(DataRows, RowsAcrossStepsAndWindows) {
     times.push_back(std::strtod(time, nullptr));
     steps.push_back(r - 5000);
   }
-  EXPECT_EQ(load({cvl::test::TempDir().write("f.out", text)}), Loaded(true, {}, {{times, steps}}));
+  const cvl::test::TempDir dir;
+  const std::string path = dir.write("f.out", text);
+  for (const std::string& kernel : kernelNames())
+    EXPECT_EQ(load({path}, kernel), Loaded(true, {}, {{times, steps}})) << kernel;
 }
 
 // The words of text, split at blanks.
@@ -241,10 +260,9 @@ std::string makeFile(const Layout& layout, uint32_t seed) {
   return text;
 }
 
-// The real files, and generated files of every width (from one column to rows that overflow the
-// index), with and without faults, read both ways.
-TEST(IndexedRows, SameValuesAndMessagesAsTheWalk) {
-  if (!cvl::processorHasAvx2()) GTEST_SKIP() << "the processor has no AVX2";
+// The real files, and generated files of every width (from one column to rows that overflow an
+// index), with and without faults, read by every kernel as by the portable one.
+TEST(RowKernels, SameValuesAndMessagesAsTheWalk) {
   const Layout layouts[] = {
       {1, 5000, 0, 5, 5, 0},     {3, 3000, 30, 10, 10, 0},     {20, 3000, 5, 3, 4, 0},
       {20, 12000, 5, 0, 0, 0},   {300, 200, 1, 2, 4, 0},       {1000, 20, 5, 5, 5, 0},
@@ -265,33 +283,80 @@ TEST(IndexedRows, SameValuesAndMessagesAsTheWalk) {
     }
   }
   for (const std::string& path : paths) {
-    ASSERT_EQ(load({path}, true), load({path}, false)) << path;
+    const Loaded walked = load({path});
+    for (const std::string& kernel : kernelNames()) ASSERT_EQ(load({path}, kernel), walked) << path;
   }
 }
 
-// What a reader made of a block of four rows of one column, reading at most rowLimit of them: its
-// message, where it stopped (row, offset) and the four values.
-using BlockRead = std::tuple<std::string, int64_t, size_t, std::array<int64_t, 4>>;
-BlockRead readBlock(const std::string& rows, bool integer, int64_t rowLimit, bool indexed) {
+// What a kernel made of a block of rows of the given columns, reading at most rowLimit of them:
+// its message, where it stopped (row, offset) and the values of each column (8 rows of each, as
+// their bits).
+using BlockRead = std::tuple<std::string, int64_t, size_t, std::vector<std::array<int64_t, 8>>>;
+BlockRead readBlock(const std::string& rows, const std::vector<bool>& integer, int64_t rowLimit,
+                    const RowKernel& kernel) {
   // The readers may read 64 bytes on either side of the block; digits there must not count.
   const std::string padding(64, '7');
   const std::string text = padding + rows + padding + padding;
-  std::array<int64_t, 4> values = {0, 0, 0, 0};
-  const cvl::ColumnTarget column{values.data(), integer};
-  cvl::RowCursor cursor{0, rowLimit, 0};
-  const char* const block = text.data() + padding.size();
-  const char* message =
-      indexed ? cvl::readIndexedRows(block, rows.size(), cursor, &column, &column + 1,
-                                     cvl::RowIndexMemory(1))
-              : cvl::walkRows(block, rows.size(), cursor, INT64_MAX, &column, &column + 1);
+  std::vector<std::array<int64_t, 8>> values(integer.size(), std::array<int64_t, 8>{});
+  std::vector<cvl::rows::ColumnTarget> columns;
+  for (size_t c = 0; c < integer.size(); ++c) columns.push_back({values[c].data(), integer[c]});
+  cvl::rows::RowCursor cursor{0, rowLimit, 0};
+  const char* const message =
+      cvl::rows::makeRowReader(kernel, columns.data(), columns.data() + columns.size())
+          ->readRows(text.data() + padding.size(), rows.size(), cursor);
   return {message != nullptr ? message : "", cursor.row, cursor.from, values};
+}
+
+// A row with another number of tokens at each place of a group of rows (and in the second of two
+// groups), as every kernel reads groups of rows at once: one value too many, one too few, a blank
+// line, a NUL byte within the row, a word instead of a value. Every kernel stops at that row with
+// the fault's message, having stored what the walk stores.
+TEST(RowKernels, ARowOutOfStepAtEachPlaceOfAGroup) {
+  using namespace std::string_literals;
+  const std::string dd = "Invalid or missing double precision value";
+  const std::string ii = "Invalid or missing integer value";
+  const struct {
+    std::vector<bool> integer;  // the columns
+    std::string good;
+    std::string faulty[5];  // one value too many, one too few, blank, NUL within, a word
+    std::string message[5];
+  } layouts[] = {
+      {{false, false, true},
+       "1.5e+00 2.5e+00 7",
+       {"1.5e+00 2.5e+00 7 8", "1.5e+00 2.5e+00", "", "1.5e+00 2.5e+00\0 7"s, "1.5e+00 x 7"},
+       {"Too many values", ii, dd, ii, dd}},
+      {{false, false, false},
+       "1.5e+00 2.5e+00 3.5e+00",
+       {"1.5e+00 2.5e+00 3.5e+00 4.5e+00", "1.5e+00 2.5e+00", "", "1.5e+00\0 2.5e+00 3.5e+00"s,
+        "1.5e+00 2.5e+00 word"},
+       {"Too many values", dd, dd, dd, dd}},
+  };
+  const RowKernel& portable = *cvl::rows::findRowKernel("portable");
+  for (const auto& layout : layouts) {
+    for (int fault = 0; fault < 5; ++fault) {
+      for (int place = 0; place < 8; ++place) {
+        std::string rows;
+        for (int r = 0; r < 8; ++r)
+          rows += (r == place ? layout.faulty[fault] : layout.good) + "\n";
+        const std::string what = testing::PrintToString(layout.faulty[fault]) + " in row " +
+                                 std::to_string(place) + " of " + layout.good;
+        const BlockRead walked = readBlock(rows, layout.integer, 8, portable);
+        EXPECT_EQ(std::get<0>(walked), layout.message[fault]) << what;
+        EXPECT_EQ(std::get<1>(walked), place + 1) << what;
+        for (const RowKernel* kernel : cvl::rows::supportedRowKernels()) {
+          EXPECT_EQ(readBlock(rows, layout.integer, 8, *kernel), walked)
+              << kernel->name << ": " << what;
+        }
+      }
+    }
+  }
 }
 
 // Every change of one byte of printf-shaped tokens (each fraction length, sign and exponent), and
 // integers of every length, in each row of a group of four, of which all or three are to be read:
-// the indexed reader reads each as the walk does.
-TEST(IndexedRows, TokensReadAsByTheWalk) {
-  if (!cvl::processorHasAvx2()) GTEST_SKIP() << "the processor has no AVX2";
+// every kernel reads each as the walk does.
+TEST(RowKernels, TokensReadAsByTheWalk) {
+  const RowKernel& portable = *cvl::rows::findRowKernel("portable");
   std::vector<std::string> tokens[2];  // doubles, integers
   const std::string changes = "059.eE+-x/:\x01\x7f\xb0";
   const auto addChanged = [&changes](std::vector<std::string>& to, const std::string& token,
@@ -325,9 +390,12 @@ TEST(IndexedRows, TokensReadAsByTheWalk) {
         std::string rows;
         for (int r = 0; r < 4; ++r) rows += (r == place ? t : integer ? "42" : "1.5e+00") + "\n";
         for (const int64_t rowLimit : {3, 4}) {
-          ASSERT_EQ(readBlock(rows, integer, rowLimit, true),
-                    readBlock(rows, integer, rowLimit, false))
-              << testing::PrintToString(rows) << " (" << rowLimit << " rows)";
+          const BlockRead walked = readBlock(rows, {integer}, rowLimit, portable);
+          for (const RowKernel* kernel : cvl::rows::supportedRowKernels()) {
+            ASSERT_EQ(readBlock(rows, {integer}, rowLimit, *kernel), walked)
+                << kernel->name << ": " << testing::PrintToString(rows) << " (" << rowLimit
+                << " rows)";
+          }
         }
       }
     }

@@ -1,102 +1,56 @@
-// The indexed data row reader, built for AVX2 (see indexed_rows.h). Everything here but
-// readIndexedRows has internal linkage and nothing uses the standard library's templates, so that
-// no function built for AVX2 can stand in for a baseline one at link time.
+// The AVX2 kernel (with BMI1 and POPCNT), compiled for them in this translation unit alone and run
+// only where the processor has them. Everything here lives in namespace cvl::rows::avx2 or has
+// internal linkage, the shared pieces of the number grammar and the token walk included (see
+// addon/numbers/isa.h), and nothing uses the standard library's templates, so that no function
+// built for AVX2 can stand in for a baseline one at link time.
 //
 // Pass 1 turns each 64-byte step of the block into bit masks of white space and line ends, and
 // writes the offsets of the token boundaries and the line ends into arrays. Pass 2 then reads
 // four rows at a time, column by column: the four tokens of a column are converted together (the
-// printf shape [sign]d.<1 to 10 digits>e<sign>dd of at most 16 bytes checked and its digits
-// summed with vector operations, the powers of ten applied by one vector multiplication and
-// division), and their values stored with one write. The conversions of successive columns do not
-// depend on each other, so that the processor overlaps them.
+// printf shape of addon/numbers/exponent_shape.h checked and its digits summed with vector
+// operations, the powers of ten applied by one vector multiplication and division), and their
+// values stored with one write. The conversions of successive columns do not depend on each other,
+// so that the processor overlaps them. A group of four rows is taken only when each has the
+// number of tokens of a row; every other row, and a group in which a token does not read, goes
+// through the token walk.
+#define CVL_ISA avx2
+
 #include <immintrin.h>
 
 #include <cstring>
 
-#include "addon/rows/indexed_rows.h"
+#include "addon/numbers/exponent_shape.h"
+#include "addon/numbers/number_readers.h"
+#include "addon/numbers/white_space.h"
+#include "addon/rows/cpu_features.h"
+#include "addon/rows/kernels/kernels_internal.h"
+#include "addon/rows/token_walk.h"
 
-namespace cvl {
+namespace cvl::rows::avx2 {
 namespace {
 
-using RowEnd = RowIndexMemory::RowEnd;
+using cvl::numbers::kPowerIndices;
+using cvl::numbers::kShape;
+using cvl::numbers::kShapeKeys;
 
-// ---- The printf shape of four tokens at once.
-//
-// A token's 16 bytes before its end are loaded into one 128-bit lane: lane 10 - n the leading
-// digit, 11 - n the point, the n digits of the fraction at 12 - n to 11, 'e' or 'E' at 12, the
-// exponent's sign at 13 and its digits at 14 and 15; the mantissa's sign, if any, just before
-// the leading digit. The tables are indexed by a key of the token's length and whether it starts
-// with a sign: 2 x min(length, 17) + signed.
+// Token boundaries (a token's first byte and the byte after it) held at once, and rows.
+constexpr size_t kBoundCapacity = 8192;
+constexpr size_t kRowCapacity = 1024;
+// Room after the capacities for the writes of one more 64-byte step.
+constexpr size_t kSlack = 128;
 
-constexpr int kKeys = 36;
-constexpr int kPowerIndices = 400;  // exponent 0-99, + 100 for a negative one, + 200 negative value
-
-struct ShapeTables {
-  // For each key: the bytes that make the digits of the mantissa a number of 12 decimal places
-  // with the leading digit at place 1 (lane 1), and the signs and exponent digits at 12 to 15.
-  alignas(16) unsigned char gather[kKeys][16];
-  // Lanes that must hold digits (bits 0-15) and the lanes of the point, 'e' and the exponent's
-  // sign (bits 32-47); for a key of no shape, a pattern that no text meets.
-  uint64_t wanted[kKeys];
-  // For the power index of a value: the factor (with the value's sign) and the divisor that give
-  // mantissa x 10^(exponent - 10) with one rounding; the divisor is -1 beyond the exact range.
-  struct Power {
-    double factor;
-    double divisor;
-  };
-  alignas(16) Power power[kPowerIndices];
-  unsigned char isSign[256];
+// One line end: the number of token boundaries before it, counted from the block's first, and the
+// offset of the byte after it.
+struct RowEnd {
+  uint32_t bound;
+  uint32_t next;
 };
 
-// Evaluated by the compiler only: the tables are constants of the program.
-consteval ShapeTables makeShapeTables() {
-  ShapeTables t{};
-  for (int key = 0; key < kKeys; ++key) {
-    const int length = key / 2;
-    const int hasSign = key % 2;
-    const int n = length - 6 - hasSign;                                // digits after the point
-    for (int lane = 0; lane < 16; ++lane) t.gather[key][lane] = 0x80;  // zero
-    if (n < 1 || n > 10 - hasSign) {
-      t.wanted[key] = 0xFFFF | (uint64_t{0xFFFF} << 32);  // a lane cannot be both
-      continue;
-    }
-    const int lead = 10 - n;
-    t.gather[key][1] = static_cast<unsigned char>(lead);
-    for (int i = 0; i < n; ++i) t.gather[key][2 + i] = static_cast<unsigned char>(12 - n + i);
-    // The value's sign: the token's first byte, when it has one (never a byte before the token).
-    if (hasSign == 1) t.gather[key][12] = static_cast<unsigned char>(lead - 1);
-    t.gather[key][13] = 13;
-    t.gather[key][14] = 14;
-    t.gather[key][15] = 15;
-    uint64_t digits = (1u << lead) | (1u << 14) | (1u << 15);
-    for (int lane = 12 - n; lane < 12; ++lane) digits |= 1u << lane;
-    const uint64_t literals = (1u << (11 - n)) | (1u << 12) | (1u << 13);
-    t.wanted[key] = digits | (literals << 32);
-  }
-  for (int index = 0; index < kPowerIndices; ++index) {
-    const int written = index % 100;
-    const int exponent = ((index / 100) % 2 == 1 ? -written : written) - 10;
-    const double sign = index >= 200 ? -1.0 : 1.0;
-    if (exponent < -22 || exponent > 22) {
-      t.power[index] = {sign, -1.0};
-      continue;
-    }
-    double power = 1.0;  // exact: every power of ten up to 10^22 is a double
-    for (int i = 0; i < (exponent < 0 ? -exponent : exponent); ++i) power *= 10.0;
-    t.power[index] = {sign * (exponent >= 0 ? power : 1.0), exponent < 0 ? power : 1.0};
-  }
-  t.isSign[static_cast<unsigned char>('+')] = 1;
-  t.isSign[static_cast<unsigned char>('-')] = 1;
-  return t;
-}
-
-constexpr ShapeTables kShape = makeShapeTables();
+// ---- The printf shape of four tokens at once (the description: addon/numbers/exponent_shape.h).
 
 // The key of the token [begin, end), a boundary pair of the index.
 [[gnu::always_inline]] inline unsigned shapeKey(const char* data, const uint32_t* token) {
-  const uint32_t length = token[1] - token[0];
-  const unsigned clamped = length < 17 ? length : 17;
-  return 2 * clamped + kShape.isSign[static_cast<unsigned char>(data[token[0]])];
+  return cvl::numbers::shapeKey(token[1] - token[0], data[token[0]]);
 }
 
 [[gnu::always_inline]] inline __m256i loadTwo(const void* low, const void* high) {
@@ -225,44 +179,27 @@ struct FourValues {
   for (int i = 0; i < 4; ++i) {
     if (missing[i] == 0 && ((far >> i) & 1) == 0) continue;
     if (missing[i] == 0) {
-      const int written = powerIndex[i] % 100;
-      const int exponent = ((powerIndex[i] / 100) % 2 == 1 ? -written : written) - 10;
-      if (exactPowerProduct(static_cast<uint64_t>(mantissa[i]), exponent, powerIndex[i] >= 200,
-                            slot[i])) {
+      const int exponent = cvl::numbers::powerIndexExponent(powerIndex[i]) - 10;
+      const cvl::numbers::Parsed<double> product =
+          numbers::exactProduct(static_cast<uint64_t>(mantissa[i]), exponent, powerIndex[i] >= 200);
+      if (product.ok) {
+        slot[i] = product.value;
         continue;
       }
     }
-    if (!readDoubleToken(lines + tokens[i][0], lines + tokens[i][1], slot[i])) return false;
+    const cvl::numbers::Parsed<double> other =
+        numbers::readDouble(lines + tokens[i][0], lines + tokens[i][1]);
+    if (!other.ok) return false;
+    slot[i] = other.value;
   }
   return true;
 }
 
 // ---- Pass 1: the index.
 
-// Bit i set when byte i of the 64 from p is white space (space, tab, LF, VT, FF, CR), and when it
-// is '\n'. (A NUL byte, which ends a line's text, is taken as a token byte here: it leaves its
-// row irregular or a token out of shape, and such rows are walked.)
-struct StepMasks {
-  uint64_t whiteSpace;
-  uint64_t newlines;
-};
-
-[[gnu::always_inline]] inline StepMasks stepMasks(const char* p) {
-  const __m256i low = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
-  const __m256i high = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32));
-  const auto whiteSpace = [](__m256i bytes) {
-    const __m256i control = _mm256_sub_epi8(bytes, _mm256_set1_epi8('\t'));
-    return static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_or_si256(
-        _mm256_cmpeq_epi8(bytes, _mm256_set1_epi8(' ')),
-        _mm256_cmpeq_epi8(_mm256_min_epu8(control, _mm256_set1_epi8(4)), control))));
-  };
-  const auto equal = [](__m256i bytes, char c) {
-    return static_cast<uint32_t>(
-        _mm256_movemask_epi8(_mm256_cmpeq_epi8(bytes, _mm256_set1_epi8(c))));
-  };
-  return {whiteSpace(low) | uint64_t{whiteSpace(high)} << 32,
-          equal(low, '\n') | uint64_t{equal(high, '\n')} << 32};
-}
+// The white space and newlines of each 64-byte step: addon/numbers/white_space.h. (A NUL byte,
+// which ends a line's text, is taken as a token byte here: it leaves its row irregular or a token
+// out of shape, and such rows are walked.)
 
 // Writes base + the place of every set bit of bits, in order, at out; returns the end. Writes up
 // to 8 entries past the end, within the index's slack.
@@ -296,17 +233,17 @@ struct Index {
 };
 
 // An index that holds nothing and scans from the offset from.
-Index emptyIndex(const RowIndexMemory& memory, size_t from) {
-  return {memory.bounds(), memory.rowEnds(), memory.bounds(), memory.rowEnds(), 0, 0, from, 0};
+Index emptyIndex(uint32_t* bounds, RowEnd* rowEnds, size_t from) {
+  return {bounds, rowEnds, bounds, rowEnds, 0, 0, from, 0};
 }
 
 // Scans steps of the block until it ends or the index is nearly full.
 void scan(const char* lines, size_t size, Index& index) {
-  const uint32_t* const boundLimit = index.bounds + RowIndexMemory::kBoundCapacity - 64;
-  const RowEnd* const rowLimit = index.rowEnds + RowIndexMemory::kRowCapacity - 64;
+  const uint32_t* const boundLimit = index.bounds + kBoundCapacity - 64;
+  const RowEnd* const rowLimit = index.rowEnds + kRowCapacity - 64;
   while (index.scanned < size && index.nextBound <= boundLimit && index.nextRowEnd <= rowLimit) {
     const size_t at = index.scanned;
-    StepMasks masks = stepMasks(lines + at);
+    numbers::BlockMasks masks = numbers::blockMasks(lines + at);
     if (size - at < 64) {
       // Bytes past the block's end count as white space.
       const uint64_t outside = ~uint64_t{0} << (size - at);
@@ -332,28 +269,15 @@ void scan(const char* lines, size_t size, Index& index) {
 
 // ---- Pass 2: four rows at a time.
 
-// The low 32 bits of the integer token (a boundary pair) of at most 8 digits after an optional
-// sign, read from the 8 bytes before its end; returns 1 then, 0 for any other token (a number, so
-// that the results of several tokens combine without a branch).
+// The integer of a token (a boundary pair) of at most 8 digits after an optional sign, read at
+// once (addon/numbers/digits.h); its low 32 bits go to value. Returns 1 then, 0 for any other
+// token (a number, so that the results of several tokens combine without a branch).
 [[gnu::always_inline]] inline unsigned shortInteger(const char* data, const uint32_t* token,
                                                     int32_t& value) {
-  const char lead = data[token[0]];
-  const uint32_t hasSign = kShape.isSign[static_cast<unsigned char>(lead)];
-  const uint32_t digits = token[1] - token[0] - hasSign;
-  if (digits - 1 > 7) return 0;
-  uint64_t text;
-  std::memcpy(&text, data + token[1] - 8, 8);
-  // The digits are the top bytes (the last one lowest in value); the bytes below read as '0'.
-  const uint64_t kept = ~uint64_t{0} << (64 - 8 * digits);
-  const uint64_t zeros = 0x3030303030303030;
-  text = (text & kept) | (zeros & ~kept);
-  if ((((text - zeros) | (text + 0x4646464646464646)) & 0x8080808080808080) != 0) return 0;
-  uint64_t v = text - zeros;
-  v = (v * 10 + (v >> 8)) & 0x00FF00FF00FF00FF;
-  v = (v * 100 + (v >> 16)) & 0x0000FFFF0000FFFF;
-  v = (v * 10000 + (v >> 32)) & 0xFFFFFFFF;
-  value = static_cast<int32_t>(lead == '-' ? 0 - v : v);
-  return 1;
+  const cvl::numbers::Parsed<int64_t> read =
+      numbers::readShortInteger(data + token[0], data + token[1]);
+  value = static_cast<int32_t>(read.value);
+  return read.ok ? 1 : 0;
 }
 
 // The four rows of a group: where each one's boundaries start (two per column).
@@ -405,10 +329,15 @@ struct FourRows {
   const uint32_t* const t3 = rows.row3 + at;
   if (target.isInteger) {
     int32_t* const integers = reinterpret_cast<int32_t*>(slot);
-    return readIntegerToken(lines + t0[0], lines + t0[1], integers[0]) &&
-           readIntegerToken(lines + t1[0], lines + t1[1], integers[1]) &&
-           readIntegerToken(lines + t2[0], lines + t2[1], integers[2]) &&
-           readIntegerToken(lines + t3[0], lines + t3[1], integers[3]);
+    const uint32_t* const tokens[4] = {t0, t1, t2, t3};
+    for (int i = 0; i < 4; ++i) {
+      const cvl::numbers::Parsed<int64_t> read =
+          numbers::readInteger(lines + tokens[i][0], lines + tokens[i][1]);
+      if (!read.ok) return false;
+      // Only the low 32 bits are kept; a value out of range is not refused.
+      integers[i] = static_cast<int32_t>(read.value);
+    }
+    return true;
   }
   const FourValues four = convertFour(lines, t0, t1, t2, t3);
   return readOthers(lines, t0, t1, t2, t3, four.values, four.mantissa, four.powerIndex,
@@ -441,15 +370,44 @@ bool readFourRows(const char* lines, const FourRows& rows, int64_t row, const Co
   return true;
 }
 
-}  // namespace
+// The memory that the reader reuses from block to block, made once per file: the index's
+// boundaries and line ends, and 32 bytes per column, aligned to 32, for the values of a group of
+// four rows until all have read.
+class Reader final : public RowReader {
+ public:
+  Reader(const ColumnTarget* first, const ColumnTarget* last)
+      : first_(first),
+        last_(last),
+        bounds_(new uint32_t[kBoundCapacity + kSlack]),
+        rowEnds_(new RowEnd[kRowCapacity + kSlack]),
+        groupStorage_(new unsigned char[32 * static_cast<size_t>(last - first) + 32]),
+        groupValues_(groupStorage_ + (32 - reinterpret_cast<uintptr_t>(groupStorage_) % 32)) {}
+  ~Reader() override {
+    delete[] bounds_;
+    delete[] rowEnds_;
+    delete[] groupStorage_;
+  }
+  Reader(const Reader&) = delete;
+  Reader& operator=(const Reader&) = delete;
 
-const char* readIndexedRows(const char* lines, size_t size, RowCursor& cursor,
-                            const ColumnTarget* first, const ColumnTarget* last,
-                            const RowIndexMemory& memory) {
+  const char* readRows(const char* lines, size_t size, RowCursor& cursor) override;
+
+ private:
+  const ColumnTarget* const first_;
+  const ColumnTarget* const last_;
+  uint32_t* const bounds_;
+  RowEnd* const rowEnds_;
+  unsigned char* const groupStorage_;
+  unsigned char* const groupValues_;
+};
+
+const char* Reader::readRows(const char* lines, size_t size, RowCursor& cursor) {
+  const ColumnTarget* const first = first_;
+  const ColumnTarget* const last = last_;
   // Offsets are 32-bit.
   if (size > UINT32_MAX - 128) return walkRows(lines, size, cursor, INT64_MAX, first, last);
   const auto rowBounds = static_cast<uint32_t>(2 * (last - first));
-  Index index = emptyIndex(memory, cursor.from);
+  Index index = emptyIndex(bounds_, rowEnds_, cursor.from);
   for (;;) {
     scan(lines, size, index);
     const bool blockScanned = index.scanned >= size;
@@ -464,7 +422,7 @@ const char* readIndexedRows(const char* lines, size_t size, RowCursor& cursor,
             row[2].bound - row[1].bound == rowBounds && row[3].bound - row[2].bound == rowBounds) {
           const FourRows rows{index.boundAt(start), index.boundAt(row[0].bound),
                               index.boundAt(row[1].bound), index.boundAt(row[2].bound)};
-          if (readFourRows(lines, rows, cursor.row, first, last, memory.groupValues())) [[likely]] {
+          if (readFourRows(lines, rows, cursor.row, first, last, groupValues_)) [[likely]] {
             cursor.row += 4;
             cursor.from = row[3].next;
           } else if (const char* message = walkRows(lines, size, cursor, 4, first, last)) {
@@ -475,7 +433,7 @@ const char* readIndexedRows(const char* lines, size_t size, RowCursor& cursor,
           continue;
         }
       } else if (!blockScanned && cursor.rowLimit - cursor.row >= 4 &&
-                 index.boundCount() - index.rowStart <= RowIndexMemory::kBoundCapacity / 2) {
+                 index.boundCount() - index.rowStart <= kBoundCapacity / 2) {
         break;  // kept for a group with the rows of the next scan
       }
       if (const char* message = walkRows(lines, size, cursor, 1, first, last)) return message;
@@ -488,7 +446,7 @@ const char* readIndexedRows(const char* lines, size_t size, RowCursor& cursor,
       // after it.
       if (const char* message = walkRows(lines, size, cursor, 1, first, last)) return message;
       if (cursor.from >= size) return nullptr;
-      index = emptyIndex(memory, cursor.from);
+      index = emptyIndex(bounds_, rowEnds_, cursor.from);
       continue;
     }
     // Keep the rows not yet read, and the row under way, at the front of the index.
@@ -503,4 +461,18 @@ const char* readIndexedRows(const char* lines, size_t size, RowCursor& cursor,
   }
 }
 
-}  // namespace cvl
+bool supported() {
+  return processorHasAvx2();
+}
+
+RowReader* newReader(const ColumnTarget* first, const ColumnTarget* last) {
+  return new Reader(first, last);
+}
+
+}  // namespace
+
+const RowKernel kKernel = {
+    "avx2", "four rows at a time from an index of each block's tokens; needs AVX2, BMI1 and POPCNT",
+    supported, newReader};
+
+}  // namespace cvl::rows::avx2
