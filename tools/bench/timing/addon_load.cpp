@@ -12,7 +12,7 @@ namespace cvl::bench {
 namespace {
 
 constexpr const char* kEntryPointName = "InitQorAddOn113";
-constexpr std::string_view kModuleFileName = "libconvergeoutloader.so";
+constexpr std::string_view kModuleFileName = "libconvergeoutloader_bench.so";
 
 }  // namespace
 
@@ -56,6 +56,24 @@ bool AddOnLoad::prepare(const std::string& path, std::string& error) {
 
 void AddOnLoad::load() {
   selected_(picked_);
+}
+
+bool AddOnLoad::useRowKernel(const std::string& name, std::string& error) {
+  void* symbol = module_ != nullptr ? ::dlsym(module_, "cvlBenchUseRowKernel") : nullptr;
+  if (symbol == nullptr) {
+    error = "this add-on module cannot choose its row kernel (build convergeoutloader_bench)";
+    return false;
+  }
+  if (reinterpret_cast<int (*)(const char*)>(symbol)(name.c_str()) == 0) {
+    error = "no row kernel \"" + name + "\" for this processor";
+    return false;
+  }
+  return true;
+}
+
+std::string AddOnLoad::rowKernel() const {
+  void* symbol = module_ != nullptr ? ::dlsym(module_, "cvlBenchRowKernel") : nullptr;
+  return symbol != nullptr ? reinterpret_cast<const char* (*)()>(symbol)() : "?";
 }
 
 bool AddOnLoad::succeeded(int64_t expectedPoints, std::string& error) const {

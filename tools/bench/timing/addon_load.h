@@ -32,12 +32,20 @@ class AddOnLoad {
   // prepared list. Call prepare first.
   void load();
 
+  // Makes the module's loads use the row kernel of that name. False, with a message in error,
+  // when the module cannot choose kernels (only the benchmark's build of the add-on can) or has
+  // no such kernel for this processor.
+  bool useRowKernel(const std::string& name, std::string& error);
+
+  // The name of the row kernel the module's loads use; "?" when the module cannot tell.
+  std::string rowKernel() const;
+
   // True when the last load showed no message and left a dataset whose every zone holds
   // expectedPoints points; else false with what was found in error.
   bool succeeded(int64_t expectedPoints, std::string& error) const;
 
-  // The folder of the running program followed by the module's file name: where the build
-  // puts the add-on, beside the programs.
+  // The folder of the running program followed by the file name of the benchmark's build of the
+  // add-on: where the build puts it, beside the programs.
   static std::string defaultModulePath();
 
  private:

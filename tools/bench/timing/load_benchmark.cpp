@@ -4,8 +4,10 @@
 //   floor     the mapped floor loop: maps the file and parses it into an array made beforehand
 //   fair      the fair floor: reads the file with pread, counts its lines, allocates the values
 //             as the stand-in host does, parses every token with std::from_chars
-//   loader    the add-on: the stand-in host made as new, the add-on registered, then only its
-//             selection callback timed, loading the file into a fresh dataset
+//   loader    the add-on (the benchmark's build of it, the shipped code with a row kernel that can
+//             be chosen: --kernel, by default the best that the processor supports): the
+//             stand-in host made as new, the add-on registered, then only its selection callback
+//             timed, loading the file into a fresh dataset
 //   baseline  a second add-on (--baseline), loaded the same way, for a before-and-after
 // One warm-up round, then --runs rounds. Each run is timed as wall time and as the CPU time of
 // the thread (which a busy machine's waiting does not count). Throughput is MB (10^6 bytes) of
@@ -15,6 +17,7 @@
 //   cvl-bench-load --runs 7 single.out regions.out
 //   cvl-bench-load --baseline old/libconvergeoutloader.so --only loader,baseline single.out
 //   cvl-bench-load --only loader --runs 1 --warmup 0 --check big.out
+//   cvl-bench-load --kernel portable --only loader,fair single.out
 #include <sys/stat.h>
 #include <time.h>
 
@@ -45,6 +48,7 @@ struct Settings {
   std::string only;
   std::string modulePath;
   std::string baselinePath;
+  std::string kernel;
   bool check = false;
 };
 
@@ -221,7 +225,11 @@ int main(int argc, char** argv) {
                       "the sides to run, comma-separated: floor, fair, loader, baseline (default: "
                       "all that are available)");
   commandLine.addText("addon", &settings.modulePath,
-                      "the add-on module (default: libconvergeoutloader.so beside this program)");
+                      "the add-on module (default: the benchmark's build of the add-on, "
+                      "libconvergeoutloader_bench.so, beside this program)");
+  commandLine.addText("kernel", &settings.kernel,
+                      "the row kernel of the side 'loader' (default: the best that this processor "
+                      "supports)");
   commandLine.addText("baseline", &settings.baselinePath,
                       "a second add-on module to compare with, run as the side 'baseline'");
   commandLine.addFlag("check", &settings.check,
@@ -251,6 +259,12 @@ int main(int argc, char** argv) {
       std::cerr << error << "\n";
       return 1;
     }
+    if (!settings.kernel.empty() && !addOn.useRowKernel(settings.kernel, error)) {
+      std::cerr << error << "\n";
+      return 3;  // no such kernel here: callers that try every kernel pass over it
+    }
+    std::printf("loader: %s, row kernel %s\n", settings.modulePath.c_str(),
+                addOn.rowKernel().c_str());
     haveAddOn = true;
   }
   if (wanted(settings, "baseline") && !settings.baselinePath.empty()) {
