@@ -40,7 +40,7 @@ Usage:
 
 Time, on two cores: about half a minute per fault (an incremental rebuild of what the changed
 file touches, 5 to 50 s, then the tests, 10 to 40 s), so about half an hour for the whole list of
-55 faults; the first build of a new build folder adds about four minutes.
+56 faults; the first build of a new build folder adds about four minutes.
 
 Fault list format: one block per fault, blocks separated by blank lines, lines starting with '#'
 are comments:
