@@ -30,9 +30,10 @@ void QorUtilArgListDealloc(QvArgList* args) {
 
 namespace {
 
-// Appends key and value to the list behind args; false for a null key or an unknown list.
-QvBoolean appendEntry(QvArgList args, const char* key, ArgValue value) {
-  QvArgList_s* list = qvsdkbase::findArgList(args);
+// Appends key and value to the list behind args; false for a null key or an unknown list (a
+// violation, recorded against function).
+QvBoolean appendEntry(const char* function, QvArgList args, const char* key, ArgValue value) {
+  QvArgList_s* list = qvsdkbase::requireArgList(args, function);
   if (list == nullptr || key == nullptr) return 0;
   list->entries.push_back(ArgEntry{key, std::move(value)});
   return 1;
@@ -44,27 +45,28 @@ QvBoolean QorUtilArgListAppendString(QvArgList args, const char* key, const char
   const qvsdkbase::InsideHostCall inside;
   if (enterCall("QorUtilArgListAppendString", copyText(key))) return 0;
   if (value == nullptr) return 0;
-  return appendEntry(args, key, std::string(value));
+  return appendEntry("QorUtilArgListAppendString", args, key, std::string(value));
 }
 
 QvBoolean QorUtilArgListAppendInt(QvArgList args, const char* key, int64_t value) {
   const qvsdkbase::InsideHostCall inside;
   if (enterCall("QorUtilArgListAppendInt", copyText(key))) return 0;
-  return appendEntry(args, key, value);
+  return appendEntry("QorUtilArgListAppendInt", args, key, value);
 }
 
 QvBoolean QorUtilArgListAppendFunction(QvArgList args, const char* key, QvFunction function) {
   const qvsdkbase::InsideHostCall inside;
   if (enterCall("QorUtilArgListAppendFunction", copyText(key))) return 0;
-  return appendEntry(args, key, function);
+  return appendEntry("QorUtilArgListAppendFunction", args, key, function);
 }
 
 QvBoolean QorUtilArgListAppendStringList(QvArgList args, const char* key, QvStringList list) {
   const qvsdkbase::InsideHostCall inside;
   if (enterCall("QorUtilArgListAppendStringList", copyText(key))) return 0;
-  const QvStringList_s* strings = qvsdkbase::findStringList(list);
+  const QvStringList_s* strings =
+      qvsdkbase::requireStringList(list, "QorUtilArgListAppendStringList");
   if (strings == nullptr) return 0;
-  return appendEntry(args, key, strings->entries);
+  return appendEntry("QorUtilArgListAppendStringList", args, key, strings->entries);
 }
 
 // A Result fault still appends the array, so that a caller that takes a result other than 1
@@ -74,7 +76,7 @@ int32_t QorUtilArgListAppendArray(QvArgList args, const char* key, const void* a
   const auto fault = enterCall("QorUtilArgListAppendArray", copyText(key));
   if (fault && fault->kind == qvsdkbase::FaultKind::Fail) return 0;
   if (array == nullptr) return 0;
-  const QvBoolean appended = appendEntry(args, key, array);
+  const QvBoolean appended = appendEntry("QorUtilArgListAppendArray", args, key, array);
   if (fault) return fault->result;
   return appended;
 }

@@ -28,7 +28,7 @@ LoadResult takeLoadResult(size_t loader) {
     if (i == loader) result.instructions = std::move(stored);
   }
   h.calls = {};
-  h.lockViolations = {};
+  h.violations = {};
   return result;
 }
 
@@ -78,8 +78,8 @@ bool busy() {
   return host().busy;
 }
 
-const std::vector<std::string>& lockViolations() {
-  return host().lockViolations;
+const std::vector<std::string>& violations() {
+  return host().violations;
 }
 
 size_t openArgLists() {

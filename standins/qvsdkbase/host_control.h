@@ -155,8 +155,10 @@ QVSDKBASE_API const std::vector<Loader>& loaders();
 QVSDKBASE_API int lockDepth();
 QVSDKBASE_API int loadDepth();
 QVSDKBASE_API bool busy();
-// One description per call made without the lock held, or per unpaired unlock.
-QVSDKBASE_API const std::vector<std::string>& lockViolations();
+// One description per misuse of the host's API, which a real host need not survive: a call made
+// without the lock held, an unpaired unlock, or a list handle that the host did not give out
+// (null, freed or foreign) passed to a call that reads or fills that list.
+QVSDKBASE_API const std::vector<std::string>& violations();
 
 // Arg lists and string lists given out and not yet freed, host-side lists included.
 QVSDKBASE_API size_t openArgLists();

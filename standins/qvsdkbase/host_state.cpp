@@ -48,7 +48,7 @@ std::optional<FiredFault> enterCall(const char* function, std::string detail, bo
 }
 
 void recordViolation(std::string description) {
-  host().lockViolations.push_back(std::move(description));
+  host().violations.push_back(std::move(description));
 }
 
 QvArgList_s* findArgList(QvArgList handle) {
@@ -61,6 +61,21 @@ QvStringList_s* findStringList(QvStringList handle) {
   auto& lists = host().stringLists;
   const auto found = lists.find(handle);
   return found == lists.end() ? nullptr : found->second.get();
+}
+
+QvArgList_s* requireArgList(QvArgList handle, const char* function) {
+  QvArgList_s* list = findArgList(handle);
+  if (list == nullptr)
+    recordViolation(std::string(function) + " with an arg list the host did not give out");
+  return list;
+}
+
+QvStringList_s* requireStringList(QvStringList handle, const char* function) {
+  QvStringList_s* list = findStringList(handle);
+  if (list == nullptr) {
+    recordViolation(std::string(function) + " with a string list the host did not give out");
+  }
+  return list;
 }
 
 std::optional<size_t> findAddOn(QvAddOn handle) {

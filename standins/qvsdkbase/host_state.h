@@ -43,7 +43,7 @@ struct Host {
   std::vector<Call> calls;
   std::vector<std::string> messages;
   std::function<void(const std::string&)> messageSink;
-  std::vector<std::string> lockViolations;
+  std::vector<std::string> violations;
   std::vector<HeldLock> locks;  // innermost last
   int loadDepth = 0;
   bool busy = false;
@@ -77,19 +77,23 @@ struct FiredFault {
   int32_t result;
 };
 
-// Starts one C API call: appends {function, detail} to the call log, records a lock violation
+// Starts one C API call: appends {function, detail} to the call log, records a violation
 // when needsLock and no lock is held, and counts the call against the armed faults. Throws
 // std::bad_alloc when a BadAlloc fault fires; returns the Fail or Result fault that fired, or
 // nothing when the call is to go ahead.
 std::optional<FiredFault> enterCall(const char* function, std::string detail,
                                     bool needsLock = true);
 
-// Records a lock violation.
+// Records a misuse of the host (see violations()).
 void recordViolation(std::string description);
 
 // The host's list or add-on behind a handle; null for a null, foreign or stale handle.
 QvArgList_s* findArgList(QvArgList handle);
 QvStringList_s* findStringList(QvStringList handle);
+// The same for a call that needs the list (function, its name): a handle the host did not give
+// out is also recorded as a violation.
+QvArgList_s* requireArgList(QvArgList handle, const char* function);
+QvStringList_s* requireStringList(QvStringList handle, const char* function);
 // The registry position of an add-on handle; nothing when the host did not give it out.
 std::optional<size_t> findAddOn(QvAddOn handle);
 

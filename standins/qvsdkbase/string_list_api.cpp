@@ -27,14 +27,15 @@ void QorUtilStringListDealloc(QvStringList* list) {
 QvCount QorUtilStringListGetCount(QvStringList list) {
   const qvsdkbase::InsideHostCall inside;
   if (enterCall("QorUtilStringListGetCount", {})) return 0;
-  const QvStringList_s* strings = qvsdkbase::findStringList(list);
+  const QvStringList_s* strings = qvsdkbase::requireStringList(list, "QorUtilStringListGetCount");
   return strings == nullptr ? 0 : static_cast<QvCount>(strings->entries.size());
 }
 
 const char* QorUtilStringListGetRawStringPtr(QvStringList list, QvCount position) {
   const qvsdkbase::InsideHostCall inside;
   if (enterCall("QorUtilStringListGetRawStringPtr", std::to_string(position))) return nullptr;
-  const QvStringList_s* strings = qvsdkbase::findStringList(list);
+  const QvStringList_s* strings =
+      qvsdkbase::requireStringList(list, "QorUtilStringListGetRawStringPtr");
   if (strings == nullptr || position < 1 ||
       position > static_cast<QvCount>(strings->entries.size())) {
     return nullptr;
@@ -45,7 +46,7 @@ const char* QorUtilStringListGetRawStringPtr(QvStringList list, QvCount position
 QvBoolean QorUtilStringListAppendString(QvStringList list, const char* text) {
   const qvsdkbase::InsideHostCall inside;
   if (enterCall("QorUtilStringListAppendString", qvsdkbase::copyText(text))) return 0;
-  QvStringList_s* strings = qvsdkbase::findStringList(list);
+  QvStringList_s* strings = qvsdkbase::requireStringList(list, "QorUtilStringListAppendString");
   if (strings == nullptr || text == nullptr) return 0;
   strings->entries.emplace_back(text);
   return 1;
@@ -54,8 +55,8 @@ QvBoolean QorUtilStringListAppendString(QvStringList list, const char* text) {
 QvBoolean QorUtilStringListAppend(QvStringList target, QvStringList source) {
   const qvsdkbase::InsideHostCall inside;
   if (enterCall("QorUtilStringListAppend", {})) return 0;
-  QvStringList_s* to = qvsdkbase::findStringList(target);
-  const QvStringList_s* from = qvsdkbase::findStringList(source);
+  QvStringList_s* to = qvsdkbase::requireStringList(target, "QorUtilStringListAppend");
+  const QvStringList_s* from = qvsdkbase::requireStringList(source, "QorUtilStringListAppend");
   if (to == nullptr || from == nullptr) return 0;
   // Copied first, so that a list appended to itself is doubled once.
   const std::vector<std::string> copies = from->entries;

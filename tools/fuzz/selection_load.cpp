@@ -67,8 +67,8 @@ void checkHostState(std::vector<std::string>& violations) {
     violations.push_back("lock depth " + std::to_string(lockDepth()) + ", load depth " +
                          std::to_string(loadDepth()) + (busy() ? ", busy" : ", not busy"));
   }
-  for (const std::string& violation : lockViolations())
-    violations.push_back("lock violation: " + violation);
+  for (const std::string& misuse : qvsdkbase::violations())
+    violations.push_back("misuse of the host: " + misuse);
   if (openArgLists() != 0 || openStringLists() != 0) {
     violations.push_back(std::to_string(openArgLists()) + " arg lists and " +
                          std::to_string(openStringLists()) + " string lists left unfreed");

@@ -293,7 +293,7 @@ TEST(FaultSweepRegistration, EveryRefusedHostCallAndFailedAllocation) {
     EXPECT_EQ(qvsdkbase::messages(),
               outOfMemory ? Strings{"Unexpected error: std::bad_alloc"} : Strings{})
         << what;
-    EXPECT_TRUE(qvsdkbase::lockDepth() == 0 && qvsdkbase::lockViolations().empty()) << what;
+    EXPECT_TRUE(qvsdkbase::lockDepth() == 0 && qvsdkbase::violations().empty()) << what;
     EXPECT_EQ(qvsdkbase::openArgLists(), 0u) << what;
   }
   std::printf("%zu faulted registrations\n", faults.size());

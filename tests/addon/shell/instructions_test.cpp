@@ -54,7 +54,7 @@ TEST(ParseInstructions, Table) {
     EXPECT_EQ(fileNames, c.fileNames);
     EXPECT_EQ(qvsdkbase::messages(), c.messages);
     EXPECT_EQ(qvsdkbase::readStringList(list), c.entries);
-    EXPECT_EQ(qvsdkbase::lockViolations(), Strings{});
+    EXPECT_EQ(qvsdkbase::violations(), Strings{});
     qvsdkbase::freeStringList(list);
   }
 }

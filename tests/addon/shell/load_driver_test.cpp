@@ -100,7 +100,7 @@ TEST(LoadDriver, BracketsTheLoadAndHandsBackOnlyWhatLoadedWhole) {
     const Strings loadCalls(std::find(calls.begin(), calls.end(), "QorUtilLockStart"), calls.end());
     EXPECT_EQ(loadCalls, c.expectedCalls) << c.name;
     EXPECT_EQ(result, c.expectedResult) << c.name;
-    EXPECT_EQ(qvsdkbase::lockViolations(), Strings{}) << c.name;
+    EXPECT_EQ(qvsdkbase::violations(), Strings{}) << c.name;
   }
 }
 

@@ -24,7 +24,7 @@ TEST(Registration, AddOnAndLoaderAsTheHostListsThem) {
                      l.advancedOptions),
             std::make_tuple("CONVERGE Output File Loader", "*.out", 2, 1, 0));
   EXPECT_EQ(qvsdkbase::lockDepth(), 0);
-  EXPECT_EQ(qvsdkbase::lockViolations(), std::vector<std::string>{});
+  EXPECT_EQ(qvsdkbase::violations(), std::vector<std::string>{});
 }
 
 }  // namespace

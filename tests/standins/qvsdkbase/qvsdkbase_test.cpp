@@ -104,7 +104,7 @@ TEST(MiniHostLock, ViolationsAreRecordedOnlyForUnlockedOrUnpairedCalls) {
     const QvAddOn addOn = QorUtilAddOnRegister(1, "a", "v", "w");
     QorUtilLockOff();
     for (const Step step : c.steps) step(addOn);
-    EXPECT_EQ(qvsdkbase::lockViolations(), c.violations) << c.what;
+    EXPECT_EQ(qvsdkbase::violations(), c.violations) << c.what;
   }
 }
 

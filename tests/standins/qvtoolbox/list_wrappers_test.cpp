@@ -55,6 +55,8 @@ TEST(ListWrappers, WithoutAListEveryAppendFailsAndAFailedFreeIsDropped) {
   EXPECT_FALSE(none.appendString("S", "x") || none.appendInt("I", 1) ||
                none.appendFunction("F", nullptr) || none.appendStringList("L", strings) ||
                args.appendStringList("L", noStrings) || noStrings.append("x"));
+  // ... without handing the host a list it did not give out.
+  EXPECT_EQ(qvsdkbase::violations(), std::vector<std::string>{});
   qvsdkbase::injectFault("QorUtilArgListDealloc", 1, qvsdkbase::FaultKind::BadAlloc);
   qvsdkbase::injectFault("QorUtilStringListDealloc", 1, qvsdkbase::FaultKind::BadAlloc);
   EXPECT_NO_THROW({

@@ -80,7 +80,7 @@ std::string compareWithReplay(const cvl::minihost::DataSetSnapshot& first) {
 
 // Warns about locks, busy indications or load brackets that the add-on left unpaired.
 void warnAboutHostState() {
-  for (const std::string& violation : qvsdkbase::lockViolations()) {
+  for (const std::string& violation : qvsdkbase::violations()) {
     std::cerr << "warning: " << violation << '\n';
   }
   if (qvsdkbase::lockDepth() != 0) std::cerr << "warning: the host lock is still held\n";

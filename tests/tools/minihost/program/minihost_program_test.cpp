@@ -13,7 +13,8 @@
 
 namespace {
 
-// single.out: doubles of 17 digits and 32-bit integers at both ends of their range; a.out and
+// single.out: doubles of 17 digits and 32-bit integers at both ends of their range (the smallest
+// first, the largest second, so that a range that passes over a value shows); a.out and
 // b.out: two regions and a shared column each; bad.out: not a CONVERGE file.
 void copyFiles(const cvl::test::TempDir& dir) {
   cvl::test::copyData(dir.path(), {{"single.out", "single.out"},
@@ -87,7 +88,7 @@ TEST(MinihostProgram, JsonReport) {
         "instructions": ["STANDARDSYNTAX", "1.0", "FILELIST", "1", "single.out"],
         "dataset": {"title": "CONVERGE Data", "variables": ["Crank (DEG)", "Count"],
           "zones": [{"name": "single", "points": 3, "types": [2, 3], "shareZones": [0, 0],
-            "values": [[-3.141592653589793, 0.1, 1e+300], [7, -2147483648, 2147483647]]}]}})j"},
+            "values": [[-3.141592653589793, 0.1, 1e+300], [-2147483648, 2147483647, 7]]}]}})j"},
       {{"--json", "--replay", "a.out", "b.out", "gone.out"}, 1, R"j({
         "messages": ["Unable to open datafile: gone.out"], "instructions": null,
         "dataset": {"title": "CONVERGE Data", "variables": ["Crank (DEG)", "Mass (kg)"], "zones": [
