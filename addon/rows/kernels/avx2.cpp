@@ -370,34 +370,34 @@ bool readFourRows(const char* lines, const FourRows& rows, int64_t row, const Co
   return true;
 }
 
-// The memory that the reader reuses from block to block, made once per file: the index's
-// boundaries and line ends, and 32 bytes per column, aligned to 32, for the values of a group of
-// four rows until all have read.
+// The memory that the reader reuses from block to block, made once per file in one allocation
+// (so that a failing one leaves nothing to free): the index's boundaries and line ends, and 32
+// bytes per column, aligned to 32, for the values of a group of four rows until all have read.
 class Reader final : public RowReader {
  public:
   Reader(const ColumnTarget* first, const ColumnTarget* last)
       : first_(first),
         last_(last),
-        bounds_(new uint32_t[kBoundCapacity + kSlack]),
-        rowEnds_(new RowEnd[kRowCapacity + kSlack]),
-        groupStorage_(new unsigned char[32 * static_cast<size_t>(last - first) + 32]),
-        groupValues_(groupStorage_ + (32 - reinterpret_cast<uintptr_t>(groupStorage_) % 32)) {}
-  ~Reader() override {
-    delete[] bounds_;
-    delete[] rowEnds_;
-    delete[] groupStorage_;
-  }
+        memory_(new unsigned char[kGroupValuesAt + 32 * static_cast<size_t>(last - first) + 32]),
+        bounds_(reinterpret_cast<uint32_t*>(memory_)),
+        rowEnds_(reinterpret_cast<RowEnd*>(memory_ + kRowEndsAt)),
+        groupValues_(memory_ + kGroupValuesAt +
+                     (32 - reinterpret_cast<uintptr_t>(memory_ + kGroupValuesAt) % 32)) {}
+  ~Reader() override { delete[] memory_; }
   Reader(const Reader&) = delete;
   Reader& operator=(const Reader&) = delete;
 
   const char* readRows(const char* lines, size_t size, RowCursor& cursor) override;
 
  private:
+  static constexpr size_t kRowEndsAt = (kBoundCapacity + kSlack) * sizeof(uint32_t);
+  static constexpr size_t kGroupValuesAt = kRowEndsAt + (kRowCapacity + kSlack) * sizeof(RowEnd);
+
   const ColumnTarget* const first_;
   const ColumnTarget* const last_;
+  unsigned char* const memory_;
   uint32_t* const bounds_;
   RowEnd* const rowEnds_;
-  unsigned char* const groupStorage_;
   unsigned char* const groupValues_;
 };
 

@@ -4,12 +4,17 @@
 // count; and the full grammar's faults.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cstdio>
+#include <iterator>
+#include <map>
+#include <memory>
 #include <optional>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "addon/numbers/number_grammar.h"
@@ -34,18 +39,30 @@ uint64_t bits(double value) {
 // the kernel reports a fault there.
 std::optional<int64_t> readInRows(const cvl::rows::RowKernel& kernel, const std::string& token,
                                   int place, bool integer) {
+  // One reader per kernel and column type, made once: the random test reads a million blocks.
+  struct Reader {
+    int64_t values[4];
+    cvl::rows::ColumnTarget column;
+    std::unique_ptr<cvl::rows::RowReader> reader;
+  };
+  static std::map<std::pair<const cvl::rows::RowKernel*, bool>, Reader> readers;
+  const auto [found, made] = readers.try_emplace({&kernel, integer});
+  Reader& r = found->second;
+  if (made) {
+    r.column = {r.values, integer};
+    r.reader = cvl::rows::makeRowReader(kernel, &r.column, &r.column + 1);
+  }
   std::string rows;
-  for (int r = 0; r < 4; ++r) rows += (r == place ? token : integer ? "7 w12" : "1.5 w34") + "\n";
+  for (int row = 0; row < 4; ++row)
+    rows += (row == place ? token : integer ? "7 w12" : "1.5 w34") + "\n";
   const std::string padding(64, '9');
   const std::string text = padding + rows + padding + padding;
-  int64_t values[4] = {0, 0, 0, 0};
-  const cvl::rows::ColumnTarget column{values, integer};
+  std::fill(std::begin(r.values), std::end(r.values), 0);
   cvl::rows::RowCursor cursor{0, 4, 0};
-  if (cvl::rows::makeRowReader(kernel, &column, &column + 1)
-          ->readRows(text.data() + padding.size(), rows.size(), cursor) != nullptr) {
+  if (r.reader->readRows(text.data() + padding.size(), rows.size(), cursor) != nullptr) {
     return std::nullopt;
   }
-  return integer ? int64_t{reinterpret_cast<const int32_t*>(values)[place]} : values[place];
+  return integer ? int64_t{reinterpret_cast<const int32_t*>(r.values)[place]} : r.values[place];
 }
 
 // Reads token with every reader and compares with the reference. The scanner sees it alone and

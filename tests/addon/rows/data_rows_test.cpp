@@ -284,7 +284,11 @@ TEST(RowKernels, SameValuesAndMessagesAsTheWalk) {
   }
   for (const std::string& path : paths) {
     const Loaded walked = load({path});
-    for (const std::string& kernel : kernelNames()) ASSERT_EQ(load({path}, kernel), walked) << path;
+    for (const std::string& kernel : kernelNames()) {
+      if (kernel != "portable") {
+        ASSERT_EQ(load({path}, kernel), walked) << kernel << ": " << path;
+      }
+    }
   }
 }
 
@@ -392,6 +396,7 @@ TEST(RowKernels, TokensReadAsByTheWalk) {
         for (const int64_t rowLimit : {3, 4}) {
           const BlockRead walked = readBlock(rows, {integer}, rowLimit, portable);
           for (const RowKernel* kernel : cvl::rows::supportedRowKernels()) {
+            if (kernel == &portable) continue;
             ASSERT_EQ(readBlock(rows, {integer}, rowLimit, *kernel), walked)
                 << kernel->name << ": " << testing::PrintToString(rows) << " (" << rowLimit
                 << " rows)";
