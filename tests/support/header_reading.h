@@ -7,7 +7,6 @@
 
 #include <cstdint>
 #include <ostream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -29,25 +28,6 @@ namespace cvl::test {
 // The dialog text of message against line of the file path, as the line file reports it.
 inline std::string lined(const std::string& path, uint64_t line, const std::string& message) {
   return "File \"" + path + "\", line " + std::to_string(line) + ": " + message;
-}
-
-// The dialog texts joined by '\n'; one about a line of the file path, in the exact form
-// File "<path>", line <n>: <text>   is written "<n>: <text>", any other as it is.
-inline std::string linedMessages(const std::string& path, const std::vector<std::string>& texts) {
-  const std::string prefix = "File \"" + path + "\", line ";
-  std::string all;
-  for (const std::string& t : texts)
-    all += (all.empty() ? "" : "\n") + (t.starts_with(prefix) ? t.substr(prefix.size()) : t);
-  return all;
-}
-
-// The items joined by ',' (numbers in full precision), to compare with a table's text.
-template <typename List>
-std::string joined(const List& items) {
-  std::ostringstream out;
-  out.precision(17);
-  for (const auto& item : items) out << (out.tellp() > 0 ? "," : "") << item;
-  return out.str();
 }
 
 // What readOutFileHeader made of a file: whether it accepted the header, the dialog texts shown

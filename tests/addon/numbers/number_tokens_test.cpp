@@ -4,22 +4,18 @@
 // count; and the full grammar's faults.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cstdio>
-#include <iterator>
-#include <map>
-#include <memory>
 #include <optional>
 #include <random>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "addon/numbers/number_grammar.h"
 #include "addon/rows/row_kernel.h"
 #include "standins/common_strutil/scanner.h"
+#include "tests/support/kernel_reading.h"
 #include "tests/support/reference_number.h"
 
 namespace {
@@ -35,34 +31,14 @@ uint64_t bits(double value) {
 
 // What a kernel reads from token in row `place` of four rows of one column, the other rows a
 // plain value followed by a word that ends in digits, so that the bytes before the token are
-// digits of a neighbour. The value's bits (an integer column's value widened), or nothing when
-// the kernel reports a fault there.
+// digits of a neighbour: the value's bits, or nothing when the kernel reports a fault there.
 std::optional<int64_t> readInRows(const cvl::rows::RowKernel& kernel, const std::string& token,
                                   int place, bool integer) {
-  // One reader per kernel and column type, made once: the random test reads a million blocks.
-  struct Reader {
-    int64_t values[4];
-    cvl::rows::ColumnTarget column;
-    std::unique_ptr<cvl::rows::RowReader> reader;
-  };
-  static std::map<std::pair<const cvl::rows::RowKernel*, bool>, Reader> readers;
-  const auto [found, made] = readers.try_emplace({&kernel, integer});
-  Reader& r = found->second;
-  if (made) {
-    r.column = {r.values, integer};
-    r.reader = cvl::rows::makeRowReader(kernel, &r.column, &r.column + 1);
-  }
   std::string rows;
-  for (int row = 0; row < 4; ++row)
-    rows += (row == place ? token : integer ? "7 w12" : "1.5 w34") + "\n";
-  const std::string padding(64, '9');
-  const std::string text = padding + rows + padding + padding;
-  std::fill(std::begin(r.values), std::end(r.values), 0);
-  cvl::rows::RowCursor cursor{0, 4, 0};
-  if (r.reader->readRows(text.data() + padding.size(), rows.size(), cursor) != nullptr) {
-    return std::nullopt;
-  }
-  return integer ? int64_t{reinterpret_cast<const int32_t*>(r.values)[place]} : r.values[place];
+  for (int r = 0; r < 4; ++r) rows += (r == place ? token : integer ? "7 w12" : "1.5 w34") + "\n";
+  const auto [message, row, from, values] = cvl::test::readBlock(rows, {integer}, 4, kernel);
+  if (!message.empty()) return std::nullopt;
+  return values[0][static_cast<size_t>(place)];
 }
 
 // Reads token with every reader and compares with the reference. The scanner sees it alone and
@@ -87,24 +63,22 @@ void expectSameAsFromChars(const std::string& token, size_t pad, int place) {
     ASSERT_EQ(doubleFirst.hasNextInt64Token(), wantInt.has_value()) << shown();
     ASSERT_EQ(bits(doubleFirst.nextDoubleToken()), bits(wantDouble.value_or(0))) << shown();
   }
+  // The reference as the readers give it: a double's bits, an integer (a row keeps its low 32
+  // bits).
+  using Read = std::optional<int64_t>;
+  const Read wantBits = wantDouble ? Read(std::bit_cast<int64_t>(*wantDouble)) : std::nullopt;
+  const Read wantLow = wantInt ? Read(static_cast<int32_t>(*wantInt)) : std::nullopt;
   const auto shown = [&token] { return testing::PrintToString(token); };
   const auto whole = cvl::numbers::readWholeDouble(token.data(), token.data() + token.size());
-  ASSERT_EQ(whole.ok(), wantDouble.has_value()) << shown();
-  ASSERT_EQ(bits(whole.value), bits(wantDouble.value_or(0))) << shown();
+  ASSERT_EQ(whole.ok() ? Read(std::bit_cast<int64_t>(whole.value)) : std::nullopt, wantBits)
+      << shown();
   const auto wholeInt = cvl::numbers::readWholeInt64(token.data(), token.data() + token.size());
-  ASSERT_EQ(wholeInt.ok(), wantInt.has_value()) << shown();
-  ASSERT_EQ(wholeInt.value, wantInt.value_or(0)) << shown();
+  ASSERT_EQ(wholeInt.ok() ? Read(wholeInt.value) : std::nullopt, wantInt) << shown();
   // In a row, white space separates tokens and a NUL byte ends the line's text.
   if (token.find_first_of(" \t\n\v\f\r"s + '\0') != std::string::npos) return;
   for (const cvl::rows::RowKernel* kernel : cvl::rows::supportedRowKernels()) {
-    const auto gotDouble = readInRows(*kernel, token, place % 4, false);
-    ASSERT_EQ(gotDouble.has_value(), wantDouble.has_value()) << kernel->name << ": " << shown();
-    ASSERT_EQ(gotDouble.value_or(0), static_cast<int64_t>(bits(wantDouble.value_or(0))))
-        << kernel->name << ": " << shown();
-    const auto gotInt = readInRows(*kernel, token, place % 4, true);
-    ASSERT_EQ(gotInt.has_value(), wantInt.has_value()) << kernel->name << ": " << shown();
-    ASSERT_EQ(gotInt.value_or(0), static_cast<int32_t>(wantInt.value_or(0)))
-        << kernel->name << ": " << shown();
+    ASSERT_EQ(readInRows(*kernel, token, place % 4, false), wantBits) << kernel->name << shown();
+    ASSERT_EQ(readInRows(*kernel, token, place % 4, true), wantLow) << kernel->name << shown();
   }
 }
 

@@ -12,10 +12,8 @@
 #include <bit>
 #include <cmath>
 #include <cstdio>
-#include <iterator>
 #include <ostream>
 #include <random>
-#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -24,6 +22,7 @@
 #include "addon/assembly/zones.h"
 #include "addon/rows/row_kernel.h"
 #include "tests/support/header_reading.h"
+#include "tests/support/kernel_reading.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -61,13 +60,6 @@ Values zoneValues() {
 }
 
 using cvl::rows::RowKernel;
-
-// The kernels to run, by name: every one this processor supports.
-std::vector<std::string> kernelNames() {
-  std::vector<std::string> names;
-  for (const RowKernel* kernel : cvl::rows::supportedRowKernels()) names.emplace_back(kernel->name);
-  return names;
-}
 
 // Loads paths into a fresh stand-in host under its lock, its rows read by the named kernel.
 Loaded load(const Strings& paths, const std::string& kernel = "portable") {
@@ -110,9 +102,10 @@ TEST(DataRows, RowsAndTheirFaults) {
       {"# CONVERGE\n# column 1 2\n# Count Count\n# (none) (number)\n# A B\n2.5 3.5\n",
        {true, {}, {{{2.5}}, {{3.5}}}}},
   };
-  for (const std::string& kernel : kernelNames()) {
+  for (const RowKernel* kernel : cvl::rows::supportedRowKernels()) {
     for (const auto& [text, expected] : cases)
-      EXPECT_EQ(load({dir.write("f.out", text)}, kernel), expected) << kernel << ": " << text;
+      EXPECT_EQ(load({dir.write("f.out", text)}, kernel->name), expected)
+          << kernel->name << ": " << text;
   }
 }
 
@@ -129,8 +122,9 @@ TEST(DataRows, ColumnsGoToTheirZoneFromFirstZone) {
   const std::vector<std::vector<Value>> a = {{1, 2}, {10, 11}, {100, 101}, {5, 6}},
                                         b = {{1, 2}, {20, 21}, {200, 201}, {5, 6}},
                                         c = {{1, 2}, {30, 31}, {0, 0}, {5, 6}};
-  for (const std::string& kernel : kernelNames())
-    EXPECT_EQ(load({path, path}, kernel), Loaded(true, {}, {a, b, c, a, b, c})) << kernel;
+  for (const RowKernel* kernel : cvl::rows::supportedRowKernels())
+    EXPECT_EQ(load({path, path}, kernel->name), Loaded(true, {}, {a, b, c, a, b, c}))
+        << kernel->name;
   Strings asked;  // in any order
   for (const qvsdkbase::Call& call : qvsdkbase::calls())
     if (call.function == "QorUtilDataValueGetWritableRawPtr") asked.push_back(call.detail);
@@ -186,14 +180,8 @@ TEST(DataRows, RowsAcrossStepsAndWindows) {
   }
   const cvl::test::TempDir dir;
   const std::string path = dir.write("f.out", text);
-  for (const std::string& kernel : kernelNames())
-    EXPECT_EQ(load({path}, kernel), Loaded(true, {}, {{times, steps}})) << kernel;
-}
-
-// The words of text, split at blanks.
-Strings words(const std::string& text) {
-  std::istringstream in(text);
-  return {std::istream_iterator<std::string>(in), std::istream_iterator<std::string>()};
+  for (const RowKernel* kernel : cvl::rows::supportedRowKernels())
+    EXPECT_EQ(load({path}, kernel->name), Loaded(true, {}, {{times, steps}})) << kernel->name;
 }
 
 // The shape of a generated file: its size, shares in percent of "(number)" columns, of tokens in
@@ -213,11 +201,14 @@ std::string makeFile(const Layout& layout, uint32_t seed) {
   const auto chance = [&](int percent) { return static_cast<int>(random() % 100) < percent; };
   const auto pick = [&](const auto& list) { return list[random() % list.size()]; };
   const auto below = [&](int count) { return static_cast<int>(random() % unsigned(count)); };
-  const auto others = words(
-      "0 -0 1.5 -.25 +7 12345678901234567 1e5 inf -nan 0.1e1 5. 1.25E+01 "
-      "1.5e+0 1.5e+123 9.999999999999999999e-1");
-  const auto otherIntegers = words("123456789 -2147483649 9223372036854775807 0000000000012 +5 -0");
-  const auto faults = words("x 1.5e+400 1.5e-400 1.2.3 --1 +-1 2.5");
+  const Strings others = {"0",      "-0",       "1.5",
+                          "-.25",   "+7",       "12345678901234567",
+                          "1e5",    "inf",      "-nan",
+                          "0.1e1",  "5.",       "1.25E+01",
+                          "1.5e+0", "1.5e+123", "9.999999999999999999e-1"};
+  const Strings otherIntegers = {"123456789",     "-2147483649", "9223372036854775807",
+                                 "0000000000012", "+5",          "-0"};
+  const Strings faults = {"x", "1.5e+400", "1.5e-400", "1.2.3", "--1", "+-1", "2.5"};
   std::vector<bool> integer;
   std::string numbers = "# column", names = "#", units = "#";
   for (int c = 0; c < layout.columns; ++c) {
@@ -284,32 +275,16 @@ TEST(RowKernels, SameValuesAndMessagesAsTheWalk) {
   }
   for (const std::string& path : paths) {
     const Loaded walked = load({path});
-    for (const std::string& kernel : kernelNames()) {
-      if (kernel != "portable") {
-        ASSERT_EQ(load({path}, kernel), walked) << kernel << ": " << path;
+    for (const RowKernel* kernel : cvl::rows::supportedRowKernels()) {
+      if (std::string(kernel->name) != "portable") {
+        ASSERT_EQ(load({path}, kernel->name), walked) << kernel->name << ": " << path;
       }
     }
   }
 }
 
-// What a kernel made of a block of rows of the given columns, reading at most rowLimit of them:
-// its message, where it stopped (row, offset) and the values of each column (8 rows of each, as
-// their bits).
-using BlockRead = std::tuple<std::string, int64_t, size_t, std::vector<std::array<int64_t, 8>>>;
-BlockRead readBlock(const std::string& rows, const std::vector<bool>& integer, int64_t rowLimit,
-                    const RowKernel& kernel) {
-  // The readers may read 64 bytes on either side of the block; digits there must not count.
-  const std::string padding(64, '7');
-  const std::string text = padding + rows + padding + padding;
-  std::vector<std::array<int64_t, 8>> values(integer.size(), std::array<int64_t, 8>{});
-  std::vector<cvl::rows::ColumnTarget> columns;
-  for (size_t c = 0; c < integer.size(); ++c) columns.push_back({values[c].data(), integer[c]});
-  cvl::rows::RowCursor cursor{0, rowLimit, 0};
-  const char* const message =
-      cvl::rows::makeRowReader(kernel, columns.data(), columns.data() + columns.size())
-          ->readRows(text.data() + padding.size(), rows.size(), cursor);
-  return {message != nullptr ? message : "", cursor.row, cursor.from, values};
-}
+using cvl::test::BlockRead;
+using cvl::test::readBlock;
 
 // A row with another number of tokens at each place of a group of rows (and in the second of two
 // groups), as every kernel reads groups of rows at once: one value too many, one too few, a blank
