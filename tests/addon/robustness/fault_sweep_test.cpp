@@ -287,7 +287,7 @@ TEST(FaultSweepRegistration, EveryRefusedHostCallAndFailedAllocation) {
     registerWith(loadFaults);
     const bool outOfMemory = loadFaults.failingAllocation > 0;
     const bool noHandle = clean.calls[at].function == "QorUtilAddOnRegister" && !outOfMemory;
-    const auto made = [&](const char* function) { return callsOf(clean.calls, function, 0, at); };
+    const auto made = [&, upTo = at](const char* f) { return callsOf(clean.calls, f, 0, upTo); };
     EXPECT_EQ(qvsdkbase::addOns().size(), made("QorUtilAddOnRegister")) << what;
     EXPECT_EQ(qvsdkbase::loaders().size(), noHandle ? 1u : made("QorUtilImportAddLoaderX")) << what;
     EXPECT_EQ(qvsdkbase::messages(),
