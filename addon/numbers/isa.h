@@ -7,7 +7,7 @@
 // cvl::numbers::CVL_ISA and cvl::rows::CVL_ISA. A kernel's translation unit defines CVL_ISA (its
 // kernel's name, e.g. avx2) before it includes anything; everything else gets `portable`. For
 // the same reason that code uses no standard library template, whose instantiations would be
-// shared by name (std::countr_zero, std::string_view): the bit operations here stand in for
+// shared by name (std::countr_zero, std::string_view): the bit operation here stands in for
 // <bit>'s, and texts are passed as two pointers.
 #ifndef CVL_ADDON_NUMBERS_ISA_H
 #define CVL_ADDON_NUMBERS_ISA_H
@@ -43,15 +43,6 @@ CVL_ALWAYS_INLINE int lowestBit(uint64_t bits) {
   unsigned long index = 0;
   _BitScanForward64(&index, bits);
   return static_cast<int>(index);
-#endif
-}
-
-// The number of set bits.
-CVL_ALWAYS_INLINE int setBits(uint64_t bits) {
-#if defined(__GNUC__)
-  return __builtin_popcountll(bits);
-#else
-  return static_cast<int>(__popcnt64(bits));
 #endif
 }
 

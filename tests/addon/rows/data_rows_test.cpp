@@ -286,6 +286,26 @@ TEST(RowKernels, SameValuesAndMessagesAsTheWalk) {
 using cvl::test::BlockRead;
 using cvl::test::readBlock;
 
+// The list of kernels: named, the portable one last and always supported, the supported ones in
+// the list's order, the best of them active; an unknown name neither found nor made active.
+TEST(RowKernels, ANamedListWithThePortableOneLast) {
+  std::vector<std::string> all, supported;
+  for (const RowKernel* kernel : cvl::rows::rowKernels()) {
+    all.emplace_back(kernel->name);
+    if (kernel->supported()) supported.emplace_back(kernel->name);
+    EXPECT_EQ(cvl::rows::findRowKernel(kernel->name), kernel) << kernel->name;
+  }
+  EXPECT_EQ(all.back(), "portable");
+  std::vector<std::string> listed;
+  for (const RowKernel* kernel : cvl::rows::supportedRowKernels())
+    listed.emplace_back(kernel->name);
+  EXPECT_EQ(listed, supported);
+  EXPECT_EQ(cvl::rows::activeRowKernel().name, supported.front());
+  EXPECT_EQ(cvl::rows::findRowKernel("sse9"), nullptr);
+  EXPECT_FALSE(cvl::rows::useRowKernel("sse9"));
+  EXPECT_EQ(cvl::rows::activeRowKernel().name, supported.front());
+}
+
 // A row with another number of tokens at each place of a group of rows (and in the second of two
 // groups), as every kernel reads groups of rows at once: one value too many, one too few, a blank
 // line, a NUL byte within the row, a word instead of a value. Every kernel stops at that row with
