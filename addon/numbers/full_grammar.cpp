@@ -20,8 +20,9 @@ bool isDigit(char c) {
 
 // Passes over one leading '+', as std::from_chars reads a number only with '-' or no sign. False
 // when what follows is a sign of its own ("+-1", "++1"), which makes the token no number.
+// REQUIRES: begin != end.
 bool skipPlus(const char*& begin, const char* end) {
-  if (begin == end || *begin != '+') return true;
+  if (*begin != '+') return true;
   ++begin;
   return begin == end || (*begin != '-' && *begin != '+');
 }
