@@ -66,8 +66,8 @@ SelectionLoad loadSelection(const std::vector<std::string>& fileNames,
                             const LoadFaults& faults = {}, Route route = Route::Selection);
 
 // The rules that every load keeps, whatever the files hold and whatever the host refuses:
-//  - the host lock and the load bracket are closed again, the busy indication is off, and no
-//    host call was made without the lock;
+//  - the host lock and the load bracket are closed again, the busy indication is off, no host
+//    call was made without the lock, and none was handed a list the host did not give out;
 //  - every arg list and string list that the add-on allocated was freed;
 //  - a load handed back its instructions only when no fault struck before the hand-back; then
 //    it showed no message, and the instructions are "STANDARDSYNTAX", "1.0", "FILELIST", the
