@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace qorvian::qorutilutil {
 
@@ -18,12 +19,18 @@ namespace qorvian::qorutilutil {
 class ReadOnlyFile {
  public:
   ReadOnlyFile() noexcept = default;
-  ~ReadOnlyFile();  // closes the file
+  ~ReadOnlyFile() { close(); }
   ReadOnlyFile(const ReadOnlyFile&) = delete;
   ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
   // The moved-from object holds no file.
-  ReadOnlyFile(ReadOnlyFile&& other) noexcept;
-  ReadOnlyFile& operator=(ReadOnlyFile&& other) noexcept;
+  ReadOnlyFile(ReadOnlyFile&& other) noexcept : handle_(std::exchange(other.handle_, kNoHandle)) {}
+  ReadOnlyFile& operator=(ReadOnlyFile&& other) noexcept {
+    if (this != &other) {
+      close();
+      handle_ = std::exchange(other.handle_, kNoHandle);
+    }
+    return *this;
+  }
 
   // Opens the file of that name (a narrow string, as the operating system takes it: bytes on
   // POSIX, the process's ANSI code page on Windows). False when it cannot be opened, or is not a

@@ -5,26 +5,10 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <utility>
 
 #include "standins/qorutilutil_utils/read_only_file.h"
 
 namespace qorvian::qorutilutil {
-
-ReadOnlyFile::~ReadOnlyFile() {
-  close();
-}
-
-ReadOnlyFile::ReadOnlyFile(ReadOnlyFile&& other) noexcept
-    : handle_(std::exchange(other.handle_, kNoHandle)) {}
-
-ReadOnlyFile& ReadOnlyFile::operator=(ReadOnlyFile&& other) noexcept {
-  if (this != &other) {
-    close();
-    handle_ = std::exchange(other.handle_, kNoHandle);
-  }
-  return *this;
-}
 
 bool ReadOnlyFile::open(const std::string& name) {
   close();

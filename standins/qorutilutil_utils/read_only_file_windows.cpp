@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <utility>
 
 #include "standins/qorutilutil_utils/read_only_file.h"
 
@@ -17,21 +16,6 @@ HANDLE asHandle(intptr_t handle) {
 }
 
 }  // namespace
-
-ReadOnlyFile::~ReadOnlyFile() {
-  close();
-}
-
-ReadOnlyFile::ReadOnlyFile(ReadOnlyFile&& other) noexcept
-    : handle_(std::exchange(other.handle_, kNoHandle)) {}
-
-ReadOnlyFile& ReadOnlyFile::operator=(ReadOnlyFile&& other) noexcept {
-  if (this != &other) {
-    close();
-    handle_ = std::exchange(other.handle_, kNoHandle);
-  }
-  return *this;
-}
 
 bool ReadOnlyFile::open(const std::string& name) {
   close();
