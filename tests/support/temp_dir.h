@@ -1,10 +1,12 @@
-// TempDir: a fresh folder for one test's files, removed with everything in it at the end.
+// TempDir: a fresh folder for one test's files, removed with everything in it at the end; and
+// reading a file whole.
 #ifndef CVL_TESTS_SUPPORT_TEMP_DIR_H
 #define CVL_TESTS_SUPPORT_TEMP_DIR_H
 
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -46,6 +48,13 @@ class TempDir {
  private:
   std::filesystem::path path_;
 };
+
+// The bytes of the file at path; empty when it cannot be read.
+inline std::string readWholeFile(const std::filesystem::path& path) {
+  std::ostringstream text;
+  text << std::ifstream(path, std::ios::binary).rdbuf();
+  return text.str();
+}
 
 #ifdef CVL_TEST_DATA_DIR
 // The folder of the files that the tests read: tests/data.

@@ -20,11 +20,6 @@ constexpr QvDataType D = cvl::kTypeDouble, I = cvl::kTypeInt32;
 // and zoneNames (numVariables and numZones are the lengths of the lists).
 using Record = std::tuple<int32_t, int32_t, int64_t, Strings, std::vector<QvDataType>,
                           std::vector<cvl::Column>, Strings>;
-Record record(int32_t numColumns, int32_t numValues, int64_t numPoints, const Strings& varNames,
-              const std::vector<QvDataType>& varDataTypes, const std::vector<cvl::Column>& columns,
-              const Strings& zoneNames) {
-  return {numColumns, numValues, numPoints, varNames, varDataTypes, columns, zoneNames};
-}
 // The record of column name, of type type, feeding variable in zone; shared when asked.
 cvl::Column col(const std::string& name, QvDataType type, int32_t variable, int32_t zone = 0,
                 bool shared = false) {
@@ -37,7 +32,7 @@ void expectRecord(const std::string& path, const Record& r, const std::string& i
   const cvl::OutFileInfo& i = read.info;
   EXPECT_TRUE(read.accepted && read.messages.empty())
       << input << testing::PrintToString(read.messages);
-  EXPECT_EQ(record(i.numColumns, i.numValues, i.numPoints, i.varNames, i.varDataTypes, i.columns,
+  EXPECT_EQ(Record(i.numColumns, i.numValues, i.numPoints, i.varNames, i.varDataTypes, i.columns,
                    i.zoneNames),
             r)
       << input;
@@ -53,10 +48,10 @@ const std::string kBanner = "# CONVERGE\n";
 TEST(OutFileHeader, BannerColumnRowAndPoints) {
   const std::string t = "# t\n# (s)\n#\n1\n", tm = kBanner + "# column 1 2\n# t m\n# (s) (kg)\n#\n";
   const auto t1 = [](int32_t numColumns) {
-    return record(numColumns, 1, 1, {"t (s)"}, {D}, {col("t (s)", D, 0)}, {"case"});
+    return Record(numColumns, 1, 1, {"t (s)"}, {D}, {col("t (s)", D, 0)}, {"case"});
   };
   const auto tm2 = [](int64_t numPoints) {
-    return record(2, 2, numPoints, {"t (s)", "m (kg)"}, {D, D},
+    return Record(2, 2, numPoints, {"t (s)", "m (kg)"}, {D, D},
                   {col("t (s)", D, 0), col("m (kg)", D, 1)}, {"case"});
   };
   const std::pair<std::string, Record> cases[] = {
@@ -93,31 +88,31 @@ TEST(OutFileHeader, VariablesColumnsAndZones) {
       {kBanner + "# column 1 2 3 4 5 6 7\n# a b c d e f g\n"
                  "# (NUMBER) number (numbers) (DIMENSIONLESS) (None) [m/s] (number) x\n#\n"
                  "1 -2.5e+3 +7 4 5 x 6\n",
-       record(7, 5, 1, {"a", "b number", "c (numbers)", "d", "e"}, {I, D, D, D, D, D, I},
+       Record(7, 5, 1, {"a", "b number", "c (numbers)", "d", "e"}, {I, D, D, D, D, D, I},
               {col("a", I, 0), col("b number", D, 1), col("c (numbers)", D, 2), col("d", D, 3),
                col("e", D, 4), col("f [m/s]", D, 5), col("g", I, 6)},
               {"run.1"})},
       {kBanner +
            "# column 1 2 3 4 5\n# n n p P p\n# (none) (number) u u U\n# L L L M M\n1 2 3 4 5\n",
-       record(5, 5, 1, {"n", "p u", "P u", "p U"}, {D, D, D, D},
+       Record(5, 5, 1, {"n", "p u", "P u", "p U"}, {D, D, D, D},
               {col("n", D, 0), col("n", I, 0), col("p u", D, 1), col("P u", D, 2, 1),
                col("p U", D, 3, 1)},
               {"run.1 L", "run.1 M"})},
       {kBanner + "# column 1\n# a a b\n# (none) (number) (s)\n#\n1 2 3\n",
-       record(1, 3, 1, {"a", "a", "b (s)"}, {D, I, D},
+       Record(1, 3, 1, {"a", "a", "b (s)"}, {D, I, D},
               {col("a", D, 0), col("a", I, 0), col("b (s)", D, 1)}, {"run.1"})},
       {abab("(none) (NONE) (none) (None) (none)"),
-       record(5, 5, 1, {"a", "b", "a", "b", "a"}, {D, D, D, D, D},
+       Record(5, 5, 1, {"a", "b", "a", "b", "a"}, {D, D, D, D, D},
               {col("a", D, 0, 0, true), col("b", D, 1, 0, true), col("a", D, 2, 0, true),
                col("b", D, 3, 0, true), col("a", D, 4, 0, true)},
               {"run.1"})},
       {abab("a A a (none)x (none)x extra"),
-       record(5, 5, 1, {"a", "b"}, {D, D},
+       Record(5, 5, 1, {"a", "b"}, {D, D},
               {col("a", D, 0), col("b", D, 1, 1), col("a", D, 0, 2), col("b", D, 1, 3),
                col("a", D, 0, 3)},
               {"run.1 a", "run.1 A", "run.1 a", "run.1 (none)x"})},
       {abab("(NONE) A (none) A B"),
-       record(5, 5, 1, {"a", "b"}, {D, D},
+       Record(5, 5, 1, {"a", "b"}, {D, D},
               {col("a", D, 0, 0, true), col("b", D, 1), col("a", D, 0, 0, true), col("b", D, 1),
                col("a", D, 0, 1)},
               {"run.1 A", "run.1 B"})},
@@ -188,17 +183,17 @@ TEST(OutFileHeader, RealFiles) {
   const std::string i8 = "Source_8_0 Integrated_HR", r8 = "Source_8_0 HR_Rate";
   const std::string i9 = "Source_9_1 Integrated_HR", r9 = "Source_9_1 HR_Rate";
   const std::pair<std::string, Record> files[] = {
-      {"amr.out", record(4, 4, 25583, {crank, velocity, temperature}, {D, D, D},
+      {"amr.out", Record(4, 4, 25583, {crank, velocity, temperature}, {D, D, D},
                          {col(crank, D, 0, 0, true), col(velocity, D, 1), col(temperature, D, 2),
                           col(velocity, D, 1, 1)},
                          {"amr Region_0", "amr Region_1"})},
       {"cell_count_regions.out",
-       record(5, 5, 14492, {crank, "Total_Cells", "Region1", "Region0", "Region2"}, {D, D, D, D, D},
+       Record(5, 5, 14492, {crank, "Total_Cells", "Region1", "Region0", "Region2"}, {D, D, D, D, D},
               {col(crank, D, 0), col("Total_Cells", D, 1), col("Region1", D, 2),
                col("Region0", D, 3), col("Region2", D, 4)},
               {"cell_count_regions"})},
       {"mass_balance.out",
-       record(9, 9, 14492,
+       Record(9, 9, 14492,
               {crank, "Cycle_Number", net + " (kg/s)", net + "_In (kg/s)", net + "_Out (kg/s)",
                flow, parcel},
               {D, I, D, D, D, D, D},
@@ -207,7 +202,7 @@ TEST(OutFileHeader, RealFiles) {
                col(net + "_Out (kg/s)", D, 4, 0, true), col(flow, D, 5), col(parcel, D, 6),
                col(flow, D, 5, 1), col(parcel, D, 6, 1)},
               {"mass_balance bound_id_6", "mass_balance bound_id_7"})},
-      {"source_energy.out", record(5, 5, 14492, {crank, i8, r8, i9, r9}, {D, D, D, D, D},
+      {"source_energy.out", Record(5, 5, 14492, {crank, i8, r8, i9, r9}, {D, D, D, D, D},
                                    {col(crank, D, 0, 0, true), col(i8, D, 1), col(r8, D, 2, 1),
                                     col(i9, D, 3, 2), col(r9, D, 4, 3)},
                                    {"source_energy (J)", "source_energy (J/DEG)",

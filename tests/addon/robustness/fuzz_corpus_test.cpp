@@ -3,9 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <set>
-#include <sstream>
 #include <string>
 
 #include "tests/support/temp_dir.h"
@@ -19,10 +17,8 @@ TEST(FuzzCorpus, EveryInputKeepsTheLoadRules) {
   ASSERT_GE(inputs.size(), 60u) << CVL_FUZZ_CORPUS_DIR;
   const cvl::test::TempDir folder;
   for (const std::filesystem::path& input : inputs) {
-    std::ifstream in(input, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    const cvl::fuzz::SelectionLoad load = cvl::fuzz::loadFuzzInput(bytes.str(), folder);
+    const cvl::fuzz::SelectionLoad load =
+        cvl::fuzz::loadFuzzInput(cvl::test::readWholeFile(input), folder);
     EXPECT_TRUE(load.violations.empty())
         << input.filename() << ": " << testing::PrintToString(load.violations)
         << testing::PrintToString(load.messages);

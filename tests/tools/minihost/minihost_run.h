@@ -3,14 +3,13 @@
 #define CVL_TESTS_TOOLS_MINIHOST_MINIHOST_RUN_H
 
 #include <filesystem>
-#include <fstream>
 #include <set>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "tests/support/child_process.h"
+#include "tests/support/temp_dir.h"
 
 namespace cvl::test {
 
@@ -23,13 +22,6 @@ inline void copyData(const std::filesystem::path& folder,
                      const std::vector<std::pair<std::string, std::string>>& files) {
   for (const auto& [copy, file] : files)
     std::filesystem::copy_file(kMinihostData / file, folder / copy);
-}
-
-// The bytes of the file at path; empty when it cannot be read.
-inline std::string readWholeFile(const std::filesystem::path& path) {
-  std::ostringstream text;
-  text << std::ifstream(path, std::ios::binary).rdbuf();
-  return text.str();
 }
 
 // The names of everything under folder, relative to it, with '/' between folders.

@@ -13,11 +13,8 @@ using cvl::minihost::kGap;
 std::unique_ptr<qvsdkbase::ValueArray> arrayOf(const std::vector<double>& values, QvDataType type) {
   auto array = std::make_unique<qvsdkbase::ValueArray>(type, static_cast<int64_t>(values.size()));
   for (size_t i = 0; i < values.size(); ++i) {
-    if (type == QV_DATATYPE_INT32) {
-      static_cast<int32_t*>(array->data)[i] = static_cast<int32_t>(values[i]);
-    } else {
-      static_cast<double*>(array->data)[i] = values[i];
-    }
+    if (type == QV_DATATYPE_INT32) static_cast<int32_t*>(array->data)[i] = int32_t(values[i]);
+    if (type != QV_DATATYPE_INT32) static_cast<double*>(array->data)[i] = values[i];
   }
   return array;
 }
