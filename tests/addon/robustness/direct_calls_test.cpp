@@ -134,18 +134,21 @@ TEST(DirectCalls, FirstDataRowOfAFileOfFiveLinesIsRefused) {
 }
 
 // A file of rows larger than the line file's read window, so that a change is seen by the reads
-// that follow: rows of 16 bytes, the time r + 0.5 and the step r of row r.
+// that follow: rows of 16 bytes, the time r + 0.5 and the step r of row r. A read that failed
+// before the rows (a line asked for past the end) also fails the load, once the rows are read.
 TEST(ChangingFile, RowsReadAreKeptAndMissingRowsFailTheLoadOnce) {
   const std::string header = "# CONVERGE\n# column 1 2\n# Time Steps\n# (s) (number)\n#\n";
   const int64_t counted = 200'000;  // about 3 MB of rows, three times the read window
   const struct {
-    int64_t rows;      // whole rows the file holds after the change
-    size_t bytes;      // and bytes of the next one
-    Strings messages;  // about f.out
+    int64_t rows;               // whole rows the file holds after the change
+    size_t bytes;               // and bytes of the next one
+    Strings messages;           // about f.out
+    bool failedBefore = false;  // a read of the line file failed before the rows
   } cases[] = {
       {150'000, 0, {"line 150005: File changed or could not be read while loading"}},
       {150'000, 8, {"line 150006: Invalid or missing integer value"}},  // a time, then blanks
       {counted + 1000, 0, {}},
+      {counted, 0, {"line 200005: File changed or could not be read while loading"}, true},
   };
   std::string original = header;
   for (int64_t r = 0; r < counted + 1000; ++r)
@@ -166,6 +169,7 @@ TEST(ChangingFile, RowsReadAreKeptAndMissingRowsFailTheLoadOnce) {
                 startDataSet(info.varNames) && cvl::addZones(info, 1));
     ASSERT_EQ(info.numPoints, counted);
     dir.write("f.out", rows(c.rows, c.bytes));
+    if (c.failedBefore) file.readLineAtOffset(uint64_t{1} << 40);  // no such line
     EXPECT_EQ(cvl::readDataRows(file, info, 1), c.messages.empty());
     QorUtilLockOff();
     Strings messages;

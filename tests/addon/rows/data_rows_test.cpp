@@ -261,8 +261,7 @@ using cvl::test::readBlock;
 // The kernels are listed by name, the portable one last; loads use the best one this processor
 // supports, and an unknown name is refused without changing that.
 TEST(RowKernels, ANamedListWithThePortableOneLast) {
-  const auto kernels = cvl::rows::rowKernels();
-  EXPECT_EQ(std::string(kernels.back()->name), "portable");
+  EXPECT_EQ(std::string(cvl::rows::rowKernels().back()->name), "portable");
   const RowKernel* best = cvl::rows::supportedRowKernels().front();
   EXPECT_EQ(&cvl::rows::activeRowKernel(), best);
   EXPECT_TRUE(cvl::rows::findRowKernel("sse9") == nullptr && !cvl::rows::useRowKernel("sse9"));
