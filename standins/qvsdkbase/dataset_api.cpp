@@ -51,6 +51,7 @@ std::optional<qvsdkbase::Zone> makeZone(const qvsdkbase::DataSet& dataSet,
   zone.points = values.integer(IMax);
   if (zone.points < 1) return std::nullopt;
   zone.types = readInt32Array(values.array(VarDataType), numVariables);
+  zone.pointerGiven.assign(numVariables, false);
   zone.shareListGiven = values.has(VarShareZoneList);
   zone.shareZones = zone.shareListGiven
                         ? readInt32Array(values.array(VarShareZoneList), numVariables)
@@ -150,12 +151,14 @@ void QorUtilDataValueGetWritableRawPtr(QvZoneNum zone, QvVarNum variable, void**
                 "zone " + std::to_string(zone) + " variable " + std::to_string(variable))) {
     return;
   }
-  const auto& dataSet = host().dataSet;
+  auto& dataSet = host().dataSet;
   if (!dataSet || zone < 1 || variable < 1) return;
   const auto zoneIndex = static_cast<size_t>(zone - 1);
   const auto varIndex = static_cast<size_t>(variable - 1);
   if (zoneIndex >= dataSet->zones.size() || varIndex >= dataSet->variables.size()) return;
-  const qvsdkbase::ValueArray& array = *dataSet->zones[zoneIndex].values[varIndex];
+  qvsdkbase::Zone& found = dataSet->zones[zoneIndex];
+  found.pointerGiven[varIndex] = true;
+  const qvsdkbase::ValueArray& array = *found.values[varIndex];
   if (values != nullptr) *values = array.data;
   if (dataType != nullptr) *dataType = array.type;
 }

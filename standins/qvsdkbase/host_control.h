@@ -1,12 +1,14 @@
 // The stand-in host's inspection and control interface, for the tests and the minihost program.
 //
-// libqvsdkbase implements the host's C API (standins/qorutil/qorutil_api.h) over one in-memory host
-// per process. Everything here reads or changes that host. Nothing here is called by the add-on.
-// None of these functions is thread-safe; the host, like the real one, runs the add-on on one
-// thread.
+// libqvsdkbase implements the host's C API (standins/qorutil/qorutil_api.h) over an in-memory host:
+// the process's one host, or, on a thread where a HostSession lives, that session's host.
+// Everything here reads or changes the host of the calling thread. Nothing here is called by the
+// add-on. A host, like the real one, runs the add-on on one thread: two threads that load at the
+// same time each need a session of their own.
 #ifndef CVL_STANDINS_QVSDKBASE_HOST_CONTROL_H
 #define CVL_STANDINS_QVSDKBASE_HOST_CONTROL_H
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -65,6 +67,9 @@ struct Zone {
                                       // 0 when the zone was given none
   bool shareListGiven = false;        // "VarShareZoneList" was among the zone's arguments
   std::vector<std::shared_ptr<ValueArray>> values;  // one per variable
+  // One per variable: QorUtilDataValueGetWritableRawPtr gave out this zone's array of it. A
+  // loader asks only for the arrays it fills; the others keep the zeros the zone was made with.
+  std::vector<bool> pointerGiven;
 };
 
 struct DataSet {
@@ -76,6 +81,19 @@ struct DataSet {
   // loader asks before it adds the zones of each file after the first, so a load of n files
   // that succeeded holds n - 1 answers: where each later file's zones begin.
   std::vector<QvZoneNum> zoneCountsAnswered;
+
+  // True when zone zones[zone] holds values of variable `variable` (both from 0) that a loader
+  // wrote: it asked for the writable pointer of the zone's own array, or the zone shares the
+  // variable with a zone for which it asked. False for an array left as the zone was made
+  // (zeros), and for positions out of range.
+  bool hasValues(size_t zone, size_t variable) const {
+    if (zone >= zones.size() || variable >= zones[zone].pointerGiven.size()) return false;
+    const Zone& z = zones[zone];
+    const QvZoneNum share = z.shareZones[variable];
+    if (share < 1 || static_cast<size_t>(share) > zones.size()) return z.pointerGiven[variable];
+    const Zone& owner = zones[static_cast<size_t>(share) - 1];
+    return variable < owner.pointerGiven.size() && owner.pointerGiven[variable];
+  }
 };
 
 struct AddOn {
@@ -116,6 +134,38 @@ struct LoadResult {
   // nothing when it handed none back.
   std::optional<std::vector<std::string>> instructions;
 };
+
+struct Host;
+
+// A host of its own for the loads of the thread that makes it, so that threads load at the same
+// time. While the session lives, every C API call and every function of this interface made on
+// that thread acts on the session's host: a host that knows the add-ons and loaders registered
+// with the thread's host when the session began (the same handles and callbacks, no stored
+// instructions) and holds nothing else. Its dataset, messages, lists, call log, faults, lock
+// state and violations are its own, and end with it: handles it gave out are then unknown to
+// every host. Other threads, and the process's host, see nothing of it. Throws std::bad_alloc.
+// REQUIRES: destroyed on the thread that made it, sessions of one thread in the reverse order of
+// their making; no add-on or loader is registered with the host it starts from while it begins.
+class QVSDKBASE_API HostSession {
+ public:
+  HostSession();
+  ~HostSession();
+  HostSession(const HostSession&) = delete;
+  HostSession& operator=(const HostSession&) = delete;
+
+ private:
+  Host* host_ = nullptr;
+  Host* previous_ = nullptr;
+};
+
+// Arms a rendezvous, for tests of loads that run at the same time: the next `parties` calls of
+// the named C API function, on any thread and in any host, each wait at the call's start until
+// all of them have arrived, or until `timeout` has passed since that call arrived; then the
+// rendezvous is disarmed. Replaces a rendezvous still armed.
+QVSDKBASE_API void armRendezvous(const std::string& function, int parties,
+                                 std::chrono::milliseconds timeout);
+// True when every party of the last armed rendezvous arrived before any of them gave up waiting.
+QVSDKBASE_API bool rendezvousMet();
 
 // Forgets everything: dataset, add-ons, loaders, call log, messages, lock state, violations,
 // faults and the message sink. Handles given out before stay allocated but unknown to the host.

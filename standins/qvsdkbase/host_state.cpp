@@ -1,5 +1,6 @@
 #include "standins/qvsdkbase/host_state.h"
 
+#include <memory>
 #include <new>
 
 namespace qvsdkbase {
@@ -8,6 +9,14 @@ namespace {
 
 // C API calls in progress on this thread: more than one only when a call runs the add-on.
 thread_local int hostCallDepth = 0;
+
+// The host of the innermost HostSession that lives on this thread; null when none does.
+thread_local Host* sessionHost = nullptr;
+
+Host& processHost() {
+  static Host theHost;
+  return theHost;
+}
 
 }  // namespace
 
@@ -24,11 +33,29 @@ bool insideHostCall() {
 }
 
 Host& host() {
-  static Host theHost;
-  return theHost;
+  return sessionHost != nullptr ? *sessionHost : processHost();
+}
+
+HostSession::HostSession() : previous_(sessionHost) {
+  // What the session knows of the host it starts from: the registered add-ons and their
+  // handles, and the loaders without any stored instructions.
+  const Host& from = host();
+  auto fresh = std::make_unique<Host>();
+  fresh->addOns = from.addOns;
+  fresh->addOnHandles = from.addOnHandles;
+  fresh->loaders = from.loaders;
+  for (Loader& loader : fresh->loaders) loader.instructions.reset();
+  host_ = fresh.release();
+  sessionHost = host_;
+}
+
+HostSession::~HostSession() {
+  sessionHost = previous_;
+  delete host_;
 }
 
 std::optional<FiredFault> enterCall(const char* function, std::string detail, bool needsLock) {
+  meetAtRendezvous(function);
   Host& h = host();
   if (h.logCalls) h.calls.push_back(Call{function, std::move(detail)});
   if (needsLock && h.locks.empty()) {

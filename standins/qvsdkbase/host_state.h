@@ -35,7 +35,7 @@ struct HeldLock {
 struct RetiredHandles {
   std::vector<std::unique_ptr<QvArgList_s>> argLists;
   std::vector<std::unique_ptr<QvStringList_s>> stringLists;
-  std::vector<std::unique_ptr<QvAddOn_s>> addOns;
+  std::vector<std::shared_ptr<QvAddOn_s>> addOns;
 };
 
 struct Host {
@@ -48,7 +48,9 @@ struct Host {
   int loadDepth = 0;
   bool busy = false;
   std::vector<AddOn> addOns;
-  std::vector<std::unique_ptr<QvAddOn_s>> addOnHandles;  // addOnHandles[i] is addOns[i]'s
+  // addOnHandles[i] is addOns[i]'s. Shared: a session's host holds the handles that the process's
+  // host gave out when the session began.
+  std::vector<std::shared_ptr<QvAddOn_s>> addOnHandles;
   std::vector<Loader> loaders;
   std::optional<DataSet> dataSet;
   std::vector<ArmedFault> faults;
@@ -57,8 +59,12 @@ struct Host {
   RetiredHandles retired;
 };
 
-// The process's host.
+// The host of this thread: the innermost HostSession's, or else the process's.
 Host& host();
+
+// Calls of function wait here for one another while a rendezvous is armed for it
+// (armRendezvous); returns at once otherwise.
+void meetAtRendezvous(const char* function);
 
 // Marks the time spent inside one C API call, from its first statement to its return or throw,
 // so that the tests can tell the host's own allocations from the add-on's (insideHostCall).

@@ -17,7 +17,7 @@ QvAddOn QorUtilAddOnRegister(int32_t productCode, const char* name, const char* 
   auto& h = host();
   h.addOns.push_back(
       qvsdkbase::AddOn{productCode, copyText(name), copyText(version), copyText(author)});
-  h.addOnHandles.push_back(std::make_unique<QvAddOn_s>());
+  h.addOnHandles.push_back(std::make_shared<QvAddOn_s>());
   return h.addOnHandles.back().get();
 }
 
