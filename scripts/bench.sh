@@ -12,7 +12,7 @@
 # With --big it then generates a file larger than 4 GiB, loads it in process with a check of its
 # values at the first, middle and last rows, loads it once more with minihost for its peak RSS,
 # and deletes it. With --python it measures the Python package on the two 100 MB files instead
-# (tools/bench/timing/python_load_benchmark.py: convergeout.load against the bare selection callback, numpy
+# (tools/bench/timing/python_load_benchmark.py: convergeout.load against numpy
 # and pandas in the same process, 11 rounds; peak RSS).
 #
 #   scripts/bench.sh [--big | --python] [--prepare-only] [--no-build]

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Test lines against code lines: the non-blank lines that are not only a comment, in the C and
-# C++ files git knows, under tests/ against everywhere else. Prints both counts and the share,
+# Test lines against code lines: the non-blank lines that are not only a comment, in the C, C++
+# and Python files git knows, under tests/ against everywhere else. Prints both counts and the share,
 # per top folder with --folders; with --max PERCENT, fails when the share is above it.
 #
 #   scripts/test-ratio.sh [--folders] [--max PERCENT]
@@ -17,16 +17,19 @@ while (($# > 0)); do
   shift
 done
 
-# count PATHSPEC...: the counted lines of the C and C++ files under the paths.
+# count PATHSPEC...: the counted lines of the C, C++ and Python files under the paths.
 count() {
-  git ls-files -- "$@" | grep -E '\.(c|cc|cpp|cxx|h|hh|hpp)$' | xargs -r cat |
-    grep -c -v -E '^\s*(//.*)?$' || true
+  {
+    git ls-files -- "$@" | grep -E '\.(c|cc|cpp|cxx|h|hh|hpp)$' | xargs -r cat |
+      grep -v -E '^\s*(//.*)?$'
+    git ls-files -- "$@" | grep -E '\.pyi?$' | xargs -r cat | grep -v -E '^\s*(#.*)?$'
+  } | wc -l
 }
 tests=$(count tests/)
 all=$(count .)
 code=$((all - tests))
 if $folders; then
-  for folder in $(git ls-files | grep -E '\.(c|cc|cpp|cxx|h|hh|hpp)$' | cut -d/ -f1-2 | sort -u); do
+  for folder in $(git ls-files | grep -E '\.(c|cc|cpp|cxx|h|hh|hpp|py|pyi)$' | cut -d/ -f1-2 | sort -u); do
     printf '%-32s %6d\n' "$folder" "$(count "$folder")"
   done
 fi

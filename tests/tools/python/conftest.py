@@ -58,3 +58,36 @@ def write_out_file(path, rows, names=("Crank", "Pressure"), units=("(DEG)", "(MP
              "# " + " ".join(units), "# " + " ".join(locations or ())]
     path.write_text("\n".join(lines + list(rows)) + "\n")
     return path
+
+
+# A solver's time.out as version 3.0.22 writes it: 11 named columns, the last a text column that
+# is blank on the first row and holds words later, so the first row has 10 values.
+TIME_OUT_NAMES = ("Cycle_Number", "Time", "Crank", "dt", "dt_conv", "dt_cfl", "dt_mach",
+                  "dt_diff", "Cell_Count", "Wall_Time", "dt_limiter")
+TIME_OUT_UNITS = ("(number)", "(s)", "(DEG)", "(s)", "(s)", "(s)", "(s)", "(s)", "(number)", "(s)",
+                  "(none)")
+
+
+def time_out_rows(count, start=0):
+    """Rows of a time.out: 10 values, then from the second row a dt_limiter word."""
+    rows = []
+    for i in range(start, start + count):
+        values = (f"{i:>16d} {i * 1e-5:16.7e} {-180 + i * 0.5:16.7e} {1e-5:16.7e} {2e-5:16.7e} "
+                  f"{3e-5:16.7e} {4e-5:16.7e} {5e-5:16.7e} {1000 + i:16d} {i * 0.1:16.7e}")
+        rows.append(values + ("" if i == 0 else "   #dt_grow"))
+    return rows
+
+
+def write_time_out(path, rows):
+    return write_out_file(path, rows, names=TIME_OUT_NAMES, units=TIME_OUT_UNITS)
+
+
+def write_spray_rate(path, rows=("-20.0 1.0e-06 2.0e-07", "-19.5 1.1e-06 2.1e-07")):
+    """A 3.0.22 spray_rate_inj0.out: the first name and unit run into their lines' "#"."""
+    lines = ["# CONVERGE 3.0.22   Run Date: Tue Mar  3 10:00:00 2020",
+             "# column           1             2             3",
+             "#___________Crank      Inj_Mass     Evap_Mass",
+             "#___________(DEG)          (kg)          (kg)",
+             "#"]
+    path.write_text("\n".join(lines + list(rows)) + "\n")
+    return path

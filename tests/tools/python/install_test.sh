@@ -36,6 +36,12 @@ for library in "$package"/*.so; do
     exit 1
   fi
 done
+# The package's build of the add-on exports the host's entry point and the package's table alone.
+exports=$(nm -D --defined-only "$package/libconvergeoutloader_python.so" | awk '{print $3}' | sort | xargs)
+if [ "$exports" != "InitQorAddOn113 cvlPythonPackageApi" ]; then
+  echo "libconvergeoutloader_python.so exports: $exports"
+  exit 1
+fi
 grep -q '^License: MIT$' "$work"/venv/lib/python3*/site-packages/convergeout-*.dist-info/METADATA
 grep -q '^MIT License$' "$work"/venv/lib/python3*/site-packages/convergeout-*.dist-info/LICENSE
 

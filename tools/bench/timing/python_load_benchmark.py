@@ -1,10 +1,8 @@
 #!/usr/bin/env python3
 """The Python package's speed and memory, in one Python process per measurement.
 
-Speed, per file: convergeout.load, the bare selection callback (the add-on's load into the
-stand-in host, timed in C++ around the callback alone through the package's private hook),
-numpy.loadtxt and pandas.read_csv(delim_whitespace=True), each once per round in an order that
-turns, for --rounds rounds (11 by default) after a warm-up; every result is freed outside the
+Speed, per file: convergeout.load, numpy.loadtxt and pandas.read_csv(delim_whitespace=True),
+each once per round in an order that turns, for --rounds rounds (11 by default) after a warm-up; every result is freed outside the
 timing. Figures are medians with the range of the rounds, ratios medians of the rounds' ratios.
 
 Memory, per file, each in a fresh process: the rise of the peak RSS (VmHWM) over a load,
@@ -29,21 +27,12 @@ import time
 import numpy as np
 
 import convergeout
-from convergeout import _native
 
 
 def timed(call):
     start = time.perf_counter()
     result = call()
     return time.perf_counter() - start, result
-
-
-def callback_seconds(path):
-    seconds, loaded, kept = _native.time_selection_callback([os.fsencode(path)])
-    if not loaded:
-        raise SystemExit(f"{path} did not load")
-    del kept  # freed outside the timing
-    return seconds
 
 
 def load_seconds(path):
@@ -54,19 +43,17 @@ def load_seconds(path):
 
 
 def speed(path, rounds):
-    """Each round runs the four once, back to back, in an order that turns, so that what the
+    """Each round runs the three once, back to back, in an order that turns, so that what the
     machine does besides falls on all of them alike."""
     import pandas  # imported before the first round, so that no round pays for it
 
     sides = {
-        "callback": lambda: callback_seconds(path),
         "load": lambda: load_seconds(path),
         "numpy.loadtxt": lambda: timed(lambda: np.loadtxt(path, comments="#"))[0],
         "pandas.read_csv": lambda: timed(lambda: pandas.read_csv(
             path, delim_whitespace=True, comment="#", header=None))[0],
     }
-    sides["callback"]()  # warm-up: page cache, the add-on's first use
-    sides["load"]()
+    sides["load"]()  # warm-up: page cache, the add-on's first use
     times = {name: [] for name in sides}
     names = list(sides)
     for i in range(rounds):
@@ -121,8 +108,7 @@ def main():
             print(f"  {name:16} median {statistics.median(series):7.3f} s "
                   f"(range {min(series):.3f} to {max(series):.3f})  "
                   f"{size / statistics.median(series) / mb:5.0f} MB/s")
-        for slow, fast in (("load", "callback"), ("numpy.loadtxt", "load"),
-                           ("pandas.read_csv", "load")):
+        for slow, fast in (("numpy.loadtxt", "load"), ("pandas.read_csv", "load")):
             ratios = [a / b for a, b in zip(times[slow], times[fast])]
             print(f"  {slow} / {fast}: median of {len(ratios)} rounds "
                   f"{statistics.median(ratios):.2f} (range {min(ratios):.2f} to {max(ratios):.2f})")

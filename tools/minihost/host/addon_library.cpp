@@ -49,12 +49,21 @@ void AddOnLibrary::initialise() const {
   if (entryPoint_ != nullptr) entryPoint_();
 }
 
+void* AddOnLibrary::findFunction(const char* name) const {
+  return handle_ == nullptr ? nullptr : os::findFunction(handle_, name);
+}
+
 std::optional<std::string> defaultAddOnPath(std::string& error) {
   return os::besideProgram(CVL_ADDON_FILE_NAME, error);
 }
 
 std::optional<std::string> addOnPathBesideModule(const void* address, std::string& error) {
-  return os::besideModule(CVL_ADDON_FILE_NAME, address, error);
+  return addOnPathBesideModule(CVL_ADDON_FILE_NAME, address, error);
+}
+
+std::optional<std::string> addOnPathBesideModule(const std::string& fileName, const void* address,
+                                                 std::string& error) {
+  return os::besideModule(fileName, address, error);
 }
 
 }  // namespace cvl::minihost

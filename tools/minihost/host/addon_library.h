@@ -24,6 +24,9 @@ class AddOnLibrary {
 
   // Calls the entry point, as the host does once after loading the library.
   void initialise() const;
+  // The address of another function that the library exports by name, or null when it has none:
+  // for a build of the add-on that offers its tool more than the host's entry point.
+  void* findFunction(const char* name) const;
 
  private:
   using EntryPoint = void (*)();
@@ -43,6 +46,9 @@ std::optional<std::string> defaultAddOnPath(std::string& error);
 // with it, wherever the process's executable is. Nothing, with a reason in error, when that
 // folder cannot be found.
 std::optional<std::string> addOnPathBesideModule(const void* address, std::string& error);
+// The same for an add-on library of another file name.
+std::optional<std::string> addOnPathBesideModule(const std::string& fileName, const void* address,
+                                                 std::string& error);
 
 }  // namespace cvl::minihost
 

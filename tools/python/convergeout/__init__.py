@@ -2,7 +2,9 @@
 
 The files are read by the loader that brings them into the Qorvian host application, with its
 checks, its variables (name and unit), its zones (one per region a file's header names) and
-shared columns, and its messages, which name the file and the line at fault.
+shared columns, and its messages, which name the file and the line at fault. What Python adds
+(values a zone does not have are absent, not zero; warnings for what a load left out; tolerant
+options for files still being written) never changes what the host loads.
 
 Functions
 ---------
@@ -10,6 +12,11 @@ load(path, *more_paths)
     One file, or several compatible ones (cycles, a restart after its run), into a Dataset.
 load_case(folder, pattern="*.out")
     Every output file of a case folder, one Dataset per file.
+load_sweep(cases, file, params=None)
+    One kind of file from each case of a sweep, as a Sweep: one long frame with the cases'
+    parameters, an overlay on one grid, or a dask frame for a cluster.
+load_restarts(paths, on=None)
+    The pieces of a restarted run joined into one series.
 
 Examples
 --------
@@ -23,9 +30,14 @@ Examples
 """
 
 from ._case import load_case
-from ._dataset import Dataset, Zone, load
-from ._errors import LoadError
+from ._dataset import Dataset, LeftOut, Tolerated, Zone, load
+from ._errors import (ColumnsNotLoadedWarning, ConvergeoutWarning, HeaderToleratedWarning,
+                      LoadError, TailLeftOutWarning)
+from ._restarts import load_restarts
+from ._sweep import Sweep, load_sweep, parse_case_name
 
 __version__ = "1.0.0"
 
-__all__ = ["Dataset", "LoadError", "Zone", "__version__", "load", "load_case"]
+__all__ = ["ColumnsNotLoadedWarning", "ConvergeoutWarning", "Dataset", "HeaderToleratedWarning",
+           "LeftOut", "LoadError", "Sweep", "TailLeftOutWarning", "Tolerated", "Zone",
+           "__version__", "load", "load_case", "load_restarts", "load_sweep", "parse_case_name"]

@@ -1,9 +1,7 @@
 #include "tools/python/native/load_session.h"
 
-#include <chrono>
 #include <exception>
 #include <mutex>
-#include <optional>
 #include <utility>
 
 #include "tools/minihost/host/addon_library.h"
@@ -13,34 +11,43 @@ namespace cvl::python {
 
 namespace {
 
-// The one host of the process runs one load at a time.
-std::mutex hostMutex;
+// The package's build of the add-on, as its file lies beside this module.
+constexpr const char* kAddOnFileName = "libconvergeoutloader_python.so";
 
 // What startAddOn found, kept for the life of the process.
 struct AddOn {
-  bool tried = false;
+  std::once_flag started;
   std::string error;  // empty when the add-on is ready
   size_t loader = 0;  // its loader's position among the host's loaders
   QvLoaderSelectedCallback selectionCallback = nullptr;
+  const PackageApi* api = nullptr;
 };
 AddOn addOn;
 
 // Any object of this module: its address tells the system which module to look beside.
 const char kInThisModule = 0;
 
-// Runs the entry point of the add-on beside this module and finds its loader. REQUIRES:
-// hostMutex held, the first call.
-void registerAddOn(AddOn& found) {
+// Runs the entry point of the add-on at path (or beside this module) and finds its loader and
+// the package's exports. REQUIRES: the first call.
+void registerAddOn(AddOn& found, const std::optional<std::string>& givenPath) {
   std::optional<std::string> path =
-      cvl::minihost::addOnPathBesideModule(&kInThisModule, found.error);
+      givenPath ? givenPath
+                : cvl::minihost::addOnPathBesideModule(kAddOnFileName, &kInThisModule, found.error);
   if (!path) return;
   std::optional<cvl::minihost::AddOnLibrary> library =
       cvl::minihost::AddOnLibrary::open(*path, found.error);
   if (!library) return;
+  const auto apiFunction =
+      reinterpret_cast<PackageApiFunction>(library->findFunction(kPackageApiFunction));
+  if (apiFunction == nullptr) {
+    found.error = "the add-on " + *path + " is not the package's build: it has no " +
+                  kPackageApiFunction;
+    return;
+  }
+  found.api = apiFunction();
   // The add-on stays loaded until the process ends, as the host keeps it: its callbacks are
   // registered, and the arrays of every dataset were written by its code.
   auto* kept = new cvl::minihost::AddOnLibrary(std::move(*library));
-  // A session may load thousands of files; the call log is for tests of a single load.
   qvsdkbase::setCallLog(false);
   try {
     kept->initialise();
@@ -72,23 +79,11 @@ std::vector<size_t> zoneFiles(const qvsdkbase::DataSet& dataSet, size_t numFiles
   return files;
 }
 
-}  // namespace
-
-bool startAddOn(std::string& error) {
-  const std::lock_guard<std::mutex> lock(hostMutex);
-  if (!addOn.tried) {
-    addOn.tried = true;
-    registerAddOn(addOn);
-  }
-  error = addOn.error;
-  return error.empty();
-}
-
-LoadOutcome loadFiles(const std::vector<std::string>& fileNames) {
-  const std::lock_guard<std::mutex> lock(hostMutex);
+// One load in the host of the calling thread's session.
+LoadOutcome loadOnce(const std::vector<std::string>& fileNames, const ReadOptions& options) {
   LoadOutcome outcome;
+  addOn.api->setReadOptions(options);
   QvStringList picked = qvsdkbase::makeStringList(fileNames);
-  const auto start = std::chrono::steady_clock::now();
   try {
     addOn.selectionCallback(picked);
   } catch (const std::exception& e) {
@@ -96,8 +91,6 @@ LoadOutcome loadFiles(const std::vector<std::string>& fileNames) {
   } catch (...) {
     outcome.addOnFault = "an unknown exception";
   }
-  outcome.callbackSeconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   qvsdkbase::freeStringList(picked);
   outcome.result = qvsdkbase::takeLoadResult(addOn.loader);
   const qvsdkbase::LoadResult& result = outcome.result;
@@ -105,9 +98,65 @@ LoadOutcome loadFiles(const std::vector<std::string>& fileNames) {
                    result.messages.empty() && result.dataSet.has_value();
   if (outcome.loaded) {
     outcome.zoneFiles = zoneFiles(*result.dataSet, fileNames.size());
+    // The headers are read with the options of the load, without noting them twice.
+    for (const std::string& name : fileNames) {
+      HeaderFacts facts;
+      if (addOn.api->readHeader(name, facts)) {
+        outcome.headers.emplace_back(std::move(facts));
+      } else {
+        outcome.headers.emplace_back();
+      }
+    }
+    qvsdkbase::takeLoadResult(addOn.loader);  // the messages of a header that no longer reads
   } else {
     outcome.result.dataSet.reset();
   }
+  outcome.notes = addOn.api->takeReadNotes();
+  if (outcome.loaded && !outcome.notes.empty()) {
+    // Each file's notes once: the header reads above opened the files again.
+    std::vector<ReadNote> once;
+    for (ReadNote& note : outcome.notes) {
+      bool seen = false;
+      for (const ReadNote& kept : once) seen = seen || kept.fileName == note.fileName;
+      if (!seen) once.push_back(std::move(note));
+    }
+    outcome.notes = std::move(once);
+  }
+  addOn.api->setReadOptions(ReadOptions{});
+  return outcome;
+}
+
+HostLeftovers leftovers() {
+  return {qvsdkbase::openArgLists(), qvsdkbase::openStringLists(), qvsdkbase::calls().size(),
+          qvsdkbase::dataSet() != nullptr};
+}
+
+}  // namespace
+
+bool startAddOn(std::string& error, const std::optional<std::string>& path) {
+  std::call_once(addOn.started, [&] { registerAddOn(addOn, path); });
+  error = addOn.error;
+  return error.empty();
+}
+
+LoadOutcome loadFiles(const std::vector<std::string>& fileNames, const ReadOptions& options) {
+  const qvsdkbase::HostSession session;
+  qvsdkbase::setCallLog(false);
+  LoadOutcome outcome = loadOnce(fileNames, options);
+  outcome.leftovers = leftovers();
+  return outcome;
+}
+
+HeaderOutcome readHeader(const std::string& fileName, const ReadOptions& options) {
+  const qvsdkbase::HostSession session;
+  qvsdkbase::setCallLog(false);
+  HeaderOutcome outcome;
+  addOn.api->setReadOptions(options);
+  HeaderFacts facts;
+  if (addOn.api->readHeader(fileName, facts)) outcome.facts = std::move(facts);
+  outcome.notes = addOn.api->takeReadNotes();
+  addOn.api->setReadOptions(ReadOptions{});
+  outcome.messages = qvsdkbase::takeLoadResult(addOn.loader).messages;
   return outcome;
 }
 

@@ -1,18 +1,31 @@
-// The Python package's host: the process's one stand-in host with the add-on registered in it,
-// and loads run through the add-on's selection callback one at a time. Nothing here touches
-// Python, so that a load can run while another thread holds the interpreter.
+// The Python package's host: the add-on's package build registered once in the process's stand-in
+// host, and each load run in a host of its own (a qvsdkbase::HostSession) on the calling thread,
+// so that loads on several threads run at the same time. Nothing here touches Python, so that a
+// load runs while another thread holds the interpreter.
 #ifndef CVL_TOOLS_PYTHON_NATIVE_LOAD_SESSION_H
 #define CVL_TOOLS_PYTHON_NATIVE_LOAD_SESSION_H
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "standins/qvsdkbase/host_control.h"
+#include "tools/python/addon/package_api.h"
 
 namespace cvl::python {
 
-// What one load left, taken out of the host.
+// What a session's host still held after a load's result was taken out of it: all zero unless
+// the host or the add-on leaks.
+struct HostLeftovers {
+  size_t argLists = 0;
+  size_t stringLists = 0;
+  size_t calls = 0;  // entries in the call log, which loads keep switched off
+  bool dataSet = false;
+  bool operator==(const HostLeftovers&) const = default;
+};
+
+// What one load left, taken out of its host.
 struct LoadOutcome {
   qvsdkbase::LoadResult result;
   // True when the host's load succeeded: the instructions were handed back, no message was shown
@@ -20,26 +33,39 @@ struct LoadOutcome {
   bool loaded = false;
   // Per zone of the dataset: the position, in the list of file names, of the file it came from.
   std::vector<size_t> zoneFiles;
+  // Per file of a load that succeeded: its header as the loader read it, read again after the
+  // load (nothing for a file whose header no longer reads).
+  std::vector<std::optional<HeaderFacts>> headers;
+  // What the read options changed, per file they changed, in the order the files were opened.
+  std::vector<ReadNote> notes;
   // Set when an exception escaped the add-on's callback (an add-on fault): what it said.
   std::string addOnFault;
-  // How long the selection callback ran, in seconds.
-  double callbackSeconds = 0;
+  HostLeftovers leftovers;
 };
 
-// Loads the add-on library that lies beside this module, calls its entry point and finds its
-// loader, once per process; later calls return what the first one did. False, with a one-line
-// reason in error, when the library cannot be loaded or registers no loader that takes a file
-// selection. Thread-safe.
-bool startAddOn(std::string& error);
+// A header read on its own.
+struct HeaderOutcome {
+  std::optional<HeaderFacts> facts;   // nothing when refused
+  std::vector<std::string> messages;  // the host's messages, in order
+  std::vector<ReadNote> notes;
+};
 
-// Loads fileNames (at least one) as the host does after the user picked them in its load dialog:
-// the names go to the loader's selection callback in a host string list. Then everything the load
-// left (dataset, messages, instructions) is taken out of the host, which is left empty but for
-// the add-on's registration. Loads from several threads run one at a time; a process forked
-// while none runs can load in the child. Throws std::bad_alloc when the names cannot be handed
-// over; the host is left empty then too.
+// Loads the add-on library at path (or, without a path, the package's build of the add-on that
+// lies beside this module), calls its entry point in the process's host and finds its loader and
+// the package's exports, once per process; later calls return what the first one did. False,
+// with a one-line reason in error, when the library cannot be loaded or lacks what the package
+// needs. Thread-safe.
+bool startAddOn(std::string& error, const std::optional<std::string>& path = std::nullopt);
+
+// Loads fileNames (at least one) as the host does after the user picked them in its load dialog,
+// in a host of its own on the calling thread, with the files read under options. Everything the
+// load left is taken out of the host, which ends with the call. Throws std::bad_alloc.
 // REQUIRES: startAddOn returned true.
-LoadOutcome loadFiles(const std::vector<std::string>& fileNames);
+LoadOutcome loadFiles(const std::vector<std::string>& fileNames, const ReadOptions& options);
+
+// Reads one file's header as a load reads it (lines 1 to 6), in a host of its own on the calling
+// thread. Throws std::bad_alloc. REQUIRES: startAddOn returned true.
+HeaderOutcome readHeader(const std::string& fileName, const ReadOptions& options);
 
 }  // namespace cvl::python
 

@@ -1,5 +1,5 @@
 // convergeout._native: the add-on's load, given to Python. Loads run without the interpreter
-// lock; the value arrays the load filled reach numpy without a copy.
+// lock, each in a host of its own; the value arrays the load filled reach numpy without a copy.
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
@@ -61,43 +61,103 @@ py::array valueArray(const SharedValues& values) {
     const auto size = static_cast<py::ssize_t>(typed.size());
     return py::array(py::dtype::of<Value>(), {size}, {}, typed.data(), base);
   });
-  py::detail::array_proxy(array.ptr())->flags &= ~py::detail::npy_api::NPY_ARRAY_WRITEABLE_;
+  array.attr("flags").attr("writeable") = false;
   return array;
 }
 
-// The dataset as plain Python objects: {"title", "variables", "zones": [{"name", "points",
-// "values": [ndarray per variable], "shared": [zone number or 0 per variable], "file": position
-// of its file or None}]}. A variable that zones share is one ndarray object in each of them.
-py::dict dataSetObject(const qvsdkbase::DataSet& dataSet, const std::vector<size_t>& zoneFiles) {
+py::dict headerObject(const cvl::python::HeaderFacts& facts) {
+  py::list columns;
+  for (const cvl::python::HeaderColumn& column : facts.columns) {
+    columns.append(py::make_tuple(hostText(column.name), column.integer, column.variable,
+                                  column.zone, column.shared));
+  }
+  py::list regions;
+  for (const std::optional<std::string>& region : facts.regions) {
+    regions.append(region ? py::object(hostText(*region)) : py::object(py::none()));
+  }
+  py::dict object;
+  object["variables"] = hostTexts(facts.variables);
+  object["integer"] = py::cast(facts.integer);
+  object["zone_names"] = hostTexts(facts.zoneNames);
+  object["regions"] = std::move(regions);
+  object["columns"] = std::move(columns);
+  object["num_values"] = facts.numValues;
+  return object;
+}
+
+py::list noteObjects(const std::vector<cvl::python::ReadNote>& notes) {
+  py::list objects;
+  for (const cvl::python::ReadNote& note : notes) {
+    py::list header;
+    for (const cvl::python::ToleratedLine& line : note.header) {
+      header.append(py::make_tuple(line.line, hostText(line.firstToken)));
+    }
+    py::dict object;
+    object["file"] = py::bytes(note.fileName);
+    object["header"] = std::move(header);
+    object["unfinished_bytes"] = note.unfinishedBytes;
+    object["last_line_left_out"] = note.lastLineLeftOut;
+    objects.append(std::move(object));
+  }
+  return objects;
+}
+
+// The dataset as plain Python objects: {"title", "variables", "integer": [bool per variable],
+// "zones": [{"name", "points", "file": position of its file or None, "numbers": [the variables
+// (from 0) the zone has values of], "values": [ndarray per number], "shared": [zone number or 0
+// per number]}], "headers": [header object or None per file]}. A zone has values of a variable
+// when the loader asked for its array, or shares one it asked for; a variable that zones share
+// is one ndarray object in each of them.
+py::dict dataSetObject(const cvl::python::LoadOutcome& outcome) {
+  const qvsdkbase::DataSet& dataSet = *outcome.result.dataSet;
   std::unordered_map<const qvsdkbase::ValueArray*, py::array> arrays;
   py::list zones;
   for (size_t z = 0; z < dataSet.zones.size(); ++z) {
     const qvsdkbase::Zone& zone = dataSet.zones[z];
-    py::list values;
-    for (const auto& array : zone.values) {
-      auto [cached, added] = arrays.try_emplace(array.get());
-      if (added) cached->second = valueArray(array);
+    py::list numbers, values, shared;
+    for (size_t v = 0; v < zone.values.size(); ++v) {
+      if (!dataSet.hasValues(z, v)) continue;
+      auto [cached, added] = arrays.try_emplace(zone.values[v].get());
+      if (added) cached->second = valueArray(zone.values[v]);
+      numbers.append(v);
       values.append(cached->second);
+      shared.append(zone.shareZones[v]);
     }
     py::dict zoneObject;
     zoneObject["name"] = hostText(zone.name);
     zoneObject["points"] = zone.points;
+    zoneObject["numbers"] = std::move(numbers);
     zoneObject["values"] = std::move(values);
-    zoneObject["shared"] = py::cast(zone.shareZones);
-    zoneObject["file"] = zoneFiles.empty() ? py::object(py::none()) : py::cast(zoneFiles[z]);
+    zoneObject["shared"] = std::move(shared);
+    zoneObject["file"] =
+        outcome.zoneFiles.empty() ? py::object(py::none()) : py::cast(outcome.zoneFiles[z]);
     zones.append(std::move(zoneObject));
+  }
+  py::list integer;
+  for (size_t v = 0; v < dataSet.variables.size(); ++v) {
+    integer.append(!dataSet.zones.empty() && v < dataSet.zones[0].types.size() &&
+                   dataSet.zones[0].types[v] == QV_DATATYPE_INT32);
+  }
+  py::list headers;
+  for (const auto& facts : outcome.headers) {
+    headers.append(facts ? py::object(headerObject(*facts)) : py::object(py::none()));
   }
   py::dict object;
   object["title"] = hostText(dataSet.title);
   object["variables"] = hostTexts(dataSet.variables);
+  object["integer"] = std::move(integer);
   object["zones"] = std::move(zones);
+  object["headers"] = std::move(headers);
   return object;
 }
 
-// Runs one load without the interpreter lock.
-cvl::python::LoadOutcome runLoad(const std::vector<std::string>& fileNames) {
-  const py::gil_scoped_release unlocked;
-  return cvl::python::loadFiles(fileNames);
+cvl::python::ReadOptions readOptions(bool lenientHeader, bool completeTail,
+                                     const std::vector<std::string>& leaveOutLastLine = {}) {
+  cvl::python::ReadOptions options;
+  options.lenientHeader = lenientHeader;
+  options.completeTail = completeTail;
+  options.leaveOutLastLine.insert(leaveOutLastLine.begin(), leaveOutLastLine.end());
+  return options;
 }
 
 void checkAddOnFault(const cvl::python::LoadOutcome& outcome) {
@@ -106,27 +166,6 @@ void checkAddOnFault(const cvl::python::LoadOutcome& outcome) {
                              outcome.addOnFault);
   }
 }
-
-// The variable names of one dataset, held once in the host's bytes for the lookups of its zones.
-class VariableIndex {
- public:
-  explicit VariableIndex(const py::list& names) {
-    names_.reserve(names.size());
-    for (const py::handle name : names) names_.push_back(hostBytes(name));
-  }
-
-  // The position of the variable that name names, as minihost finds a variable on its command
-  // line; KeyError with the candidates when none or several match.
-  size_t find(const py::str& name) const {
-    std::string error;
-    const std::optional<size_t> found = cvl::minihost::findVariable(names_, hostBytes(name), error);
-    if (!found) throw py::key_error(hostText(error));
-    return *found;
-  }
-
- private:
-  std::vector<std::string> names_;
-};
 
 }  // namespace
 
@@ -141,32 +180,44 @@ PYBIND11_MODULE(_native, module) {
 
   module.def(
       "load",
-      [](const std::vector<std::string>& fileNames) {
-        const cvl::python::LoadOutcome outcome = runLoad(fileNames);
-        checkAddOnFault(outcome);
-        py::object dataSet =
-            outcome.loaded ? py::object(dataSetObject(*outcome.result.dataSet, outcome.zoneFiles))
-                           : py::object(py::none());
-        return py::make_tuple(hostTexts(outcome.result.messages), std::move(dataSet));
+      [](const std::vector<std::string>& fileNames, bool lenientHeader, bool completeTail,
+         const std::vector<std::string>& leaveOutLastLine) {
+        const cvl::python::ReadOptions options =
+            readOptions(lenientHeader, completeTail, leaveOutLastLine);
+        std::optional<cvl::python::LoadOutcome> outcome;
+        {
+          const py::gil_scoped_release unlocked;
+          outcome.emplace(cvl::python::loadFiles(fileNames, options));
+        }
+        checkAddOnFault(*outcome);
+        py::object dataSet = outcome->loaded ? py::object(dataSetObject(*outcome))
+                                             : py::object(py::none());
+        return py::make_tuple(hostTexts(outcome->result.messages), std::move(dataSet),
+                              noteObjects(outcome->notes));
       },
-      py::arg("file_names"),
-      "load(file_names) -> (messages, dataset or None): one load of the files (bytes names).");
+      py::arg("file_names"), py::arg("lenient_header") = false, py::arg("complete_tail") = false,
+      py::arg("leave_out_last_line") = std::vector<std::string>{},
+      "load(file_names, lenient_header=False, complete_tail=False, leave_out_last_line=[]) -> "
+      "(messages, dataset or None, notes): one load of the files (bytes names); with "
+      "complete_tail, the last whole line of the files in leave_out_last_line is left out too.");
 
   module.def(
-      "time_selection_callback",
-      [](const std::vector<std::string>& fileNames) {
-        auto outcome = std::make_unique<cvl::python::LoadOutcome>(runLoad(fileNames));
-        checkAddOnFault(*outcome);
-        const double seconds = outcome->callbackSeconds;
-        const bool loaded = outcome->loaded;
-        py::capsule kept(outcome.get(),
-                         [](void* held) { delete static_cast<cvl::python::LoadOutcome*>(held); });
-        outcome.release();
-        return py::make_tuple(seconds, loaded, std::move(kept));
+      "read_header",
+      [](const std::string& fileName, bool lenientHeader) {
+        const cvl::python::ReadOptions options = readOptions(lenientHeader, false);
+        std::optional<cvl::python::HeaderOutcome> outcome;
+        {
+          const py::gil_scoped_release unlocked;
+          outcome.emplace(cvl::python::readHeader(fileName, options));
+        }
+        py::object facts =
+            outcome->facts ? py::object(headerObject(*outcome->facts)) : py::object(py::none());
+        return py::make_tuple(hostTexts(outcome->messages), std::move(facts),
+                              noteObjects(outcome->notes));
       },
-      py::arg("file_names"),
-      "time_selection_callback(file_names) -> (seconds, loaded, result): the bare selection "
-      "callback's time for benchmarks; the result is freed when dropped.");
+      py::arg("file_name"), py::arg("lenient_header") = false,
+      "read_header(file_name, lenient_header=False) -> (messages, header or None, notes): the "
+      "file's header as a load reads it, without its rows.");
 
   module.def(
       "split_unit",
@@ -177,9 +228,4 @@ PYBIND11_MODULE(_native, module) {
                                                                : py::object(py::none()));
       },
       py::arg("full_name"), "split_unit(full_name) -> (name, unit or None).");
-
-  py::class_<VariableIndex>(module, "VariableIndex")
-      .def(py::init<const py::list&>(), py::arg("names"))
-      .def("find", &VariableIndex::find, py::arg("name"),
-           "find(name) -> position of the variable; KeyError listing candidates otherwise.");
 }
