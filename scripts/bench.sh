@@ -12,8 +12,9 @@
 # With --big it then generates a file larger than 4 GiB, loads it in process with a check of its
 # values at the first, middle and last rows, loads it once more with minihost for its peak RSS,
 # and deletes it. With --python it measures the Python package on the two 100 MB files instead
-# (tools/bench/timing/python_load_benchmark.py: convergeout.load against numpy
-# and pandas in the same process, 11 rounds; peak RSS).
+# (tools/bench/timing/python_load_benchmark.py: convergeout.load against numpy and pandas in the
+# same process, 11 rounds; peak RSS), then a sweep of 200 files of 1 to 5 MB on one thread against
+# two (tools/bench/timing/python_sweep_benchmark.py).
 #
 #   scripts/bench.sh [--big | --python] [--prepare-only] [--no-build]
 #
@@ -90,6 +91,19 @@ if $python; then
   recache "$data/single-100M.out" "$data/regions-100M.out"
   PYTHONPATH=$build/python /usr/bin/python3 tools/bench/timing/python_load_benchmark.py --rounds 11 \
     "$data/single-100M.out" "$data/regions-100M.out"
+  # A sweep of 200 cases, each with a thermo.out of 1 to 5 MB (17 columns, as the solver writes
+  # it), loaded on one thread and on two.
+  sweep=$data/sweep-200
+  if [ ! -s "$sweep/case199/thermo.out" ]; then
+    for i in $(seq 0 199); do
+      mkdir -p "$sweep/$(printf 'case%03d' "$i")"
+      "$bin/generate-out-file" --output "$sweep/$(printf 'case%03d' "$i")/thermo.out" \
+        --size "$((1 + i % 5))M" --columns 17 --seed "$((i + 1))"
+    done
+  fi
+  recache "$sweep"/case*/thermo.out
+  PYTHONPATH=$build/python /usr/bin/python3 tools/bench/timing/python_sweep_benchmark.py \
+    --rounds 11 "$sweep" thermo.out
   exit 0
 fi
 

@@ -14,7 +14,8 @@
 # The Python package: pybind11-dev binds it (header-only, Debian's own, the binding most numpy
 # users know), python3-dev, python3-venv, python3-setuptools and python3-wheel build and install
 # it offline, python3-numpy is what it returns, python3-pandas its frames, python3-pytest runs its
-# tests and python3-matplotlib draws the README's example.
+# tests, python3-matplotlib draws the README's example, and python3-dask with python3-distributed
+# run a sweep's dask frame on a local cluster in its tests.
 set -euo pipefail
 windows=false
 if [ "${1:-}" = "--windows" ]; then
@@ -25,7 +26,7 @@ packages=(g++ cmake make git libboost-filesystem-dev libgtest-dev libgmock-dev
           nlohmann-json3-dev libcli11-dev libfast-float-dev binutils clang libclang-rt-14-dev llvm-14
           gnuplot-nox fonts-dejavu-core libxlsxwriter-dev libpng-dev python3 python3-openpyxl
           pybind11-dev python3-dev python3-venv python3-setuptools python3-wheel python3-numpy
-          python3-pandas python3-pytest python3-matplotlib "$@")
+          python3-pandas python3-pytest python3-matplotlib python3-dask python3-distributed "$@")
 if $windows; then
   packages+=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 googletest
              libz-mingw-w64-dev xz-utils)
