@@ -92,6 +92,8 @@ LoadOutcome loadOnce(const std::vector<std::string>& fileNames, const ReadOption
     outcome.addOnFault = "an unknown exception";
   }
   qvsdkbase::freeStringList(picked);
+  // Taking the result clears the call log: what the load logged is counted first.
+  outcome.leftovers.calls = qvsdkbase::calls().size();
   outcome.result = qvsdkbase::takeLoadResult(addOn.loader);
   const qvsdkbase::LoadResult& result = outcome.result;
   outcome.loaded = outcome.addOnFault.empty() && result.instructions.has_value() &&
@@ -126,9 +128,11 @@ LoadOutcome loadOnce(const std::vector<std::string>& fileNames, const ReadOption
   return outcome;
 }
 
-HostLeftovers leftovers() {
-  return {qvsdkbase::openArgLists(), qvsdkbase::openStringLists(), qvsdkbase::calls().size(),
-          qvsdkbase::dataSet() != nullptr};
+// What the session's host holds once the load's result was taken out of it.
+void countLeftovers(HostLeftovers& leftovers) {
+  leftovers.argLists = qvsdkbase::openArgLists();
+  leftovers.stringLists = qvsdkbase::openStringLists();
+  leftovers.dataSet = qvsdkbase::dataSet() != nullptr;
 }
 
 }  // namespace
@@ -143,7 +147,7 @@ LoadOutcome loadFiles(const std::vector<std::string>& fileNames, const ReadOptio
   const qvsdkbase::HostSession session;
   qvsdkbase::setCallLog(false);
   LoadOutcome outcome = loadOnce(fileNames, options);
-  outcome.leftovers = leftovers();
+  countLeftovers(outcome.leftovers);
   return outcome;
 }
 

@@ -15,13 +15,13 @@
 
 namespace cvl::python {
 
-// What a session's host still held after a load's result was taken out of it: all zero unless
-// the host or the add-on leaks.
+// What a load left in its session's host: all zero unless the host or the add-on leaks, or the
+// call log, which loads keep switched off, recorded calls.
 struct HostLeftovers {
-  size_t argLists = 0;
-  size_t stringLists = 0;
-  size_t calls = 0;  // entries in the call log, which loads keep switched off
-  bool dataSet = false;
+  size_t argLists = 0;     // arg lists not freed, once the result was taken out
+  size_t stringLists = 0;  // string lists not freed, the same
+  size_t calls = 0;        // entries in the call log before the result was taken out
+  bool dataSet = false;    // a dataset still in the host after the result was taken out
   bool operator==(const HostLeftovers&) const = default;
 };
 

@@ -5,9 +5,20 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
+
+namespace cvl::python {
+
+// Shown in a failed comparison.
+void PrintTo(const HostLeftovers& left, std::ostream* out) {
+  *out << "{argLists " << left.argLists << ", stringLists " << left.stringLists << ", calls "
+       << left.calls << ", dataSet " << left.dataSet << "}";
+}
+
+}  // namespace cvl::python
 
 namespace {
 
