@@ -108,7 +108,8 @@ def test_warnings_point_at_the_callers_line(tmp_path):
         warnings.simplefilter("always")
         convergeout.load(path)
         convergeout.load_case(tmp_path)
-    assert [w.category for w in caught] == [convergeout.ColumnsNotLoadedWarning] * 2
+        assert convergeout.load_sweep([tmp_path], "short.out").datasets
+    assert [w.category for w in caught] == [convergeout.ColumnsNotLoadedWarning] * 3
     assert {w.filename for w in caught} == {__file__}
     assert issubclass(convergeout.ColumnsNotLoadedWarning, convergeout.ConvergeoutWarning)
     assert str(ROOT) not in str(caught[0].message) and '"Q (K)"' in str(caught[0].message)

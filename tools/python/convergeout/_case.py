@@ -26,7 +26,8 @@ def case_folder(folder: Union[str, "os.PathLike[str]"]) -> Path:
 
 
 def give_warnings(notes, stacklevel: int) -> None:
-    """Gives the (category, message) warnings that loads gathered, each text once."""
+    """Gives the (category, message) warnings that loads gathered, each text once, as from the
+    frame `stacklevel` levels up from the caller (1: the caller itself)."""
     for category, message in dict.fromkeys(notes):
         warnings.warn(message, category, stacklevel=stacklevel + 1)
 

@@ -3,6 +3,7 @@ overlaid on one grid, or as a dask frame for a cluster."""
 
 from __future__ import annotations
 
+import errno
 import glob
 import os
 import re
@@ -175,7 +176,8 @@ class Sweep:
             def load_case_file(case: str):
                 folder = self._folders[case]
                 if folder.exists() and not folder.is_dir():
-                    raise NotADirectoryError(20, "Not a case folder but a file", str(folder))
+                    raise NotADirectoryError(errno.ENOTDIR, "Not a case folder but a file",
+                                             str(folder))
                 return load_quietly([paths[case]], header=self._header, tail=self._tail)
 
             outcomes = run_all([lambda c=c: load_case_file(c) for c in self._folders],
@@ -190,7 +192,7 @@ class Sweep:
                 else:
                     refused[case] = outcome
             self._loaded = datasets, refused
-            give_warnings(notes, stacklevel=4)
+            give_warnings(notes, stacklevel=3)  # the caller of datasets, to_pandas, ...
         return self._loaded
 
     @property
