@@ -1,6 +1,8 @@
 #include "tools/python/addon/header_facts_internal.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <limits>
 #include <string_view>
 #include <vector>
 
@@ -17,6 +19,24 @@ namespace cvl::python {
 namespace {
 
 constexpr uint64_t kLocationLine = 5;
+constexpr uint64_t kFirstDataLine = 6;
+
+// The values of line 6 as readFirstDataRow counts them (the leading numbers), without the line
+// count that it checks first, which would read the whole file. False, reported as the loader
+// reports a line 6 without a number, when there is none.
+bool countFirstRowValues(const qorvian::qorutilutil::AsciiFile& file, OutFileInfo& info) {
+  qorvian::Scanner scanner(file.readLineAtOffset(kFirstDataLine - 1));
+  info.numValues = 0;
+  while (scanner.hasNextDoubleToken() && info.numValues < std::numeric_limits<int32_t>::max()) {
+    scanner.nextToken();
+    ++info.numValues;
+  }
+  if (info.numValues < 1) {
+    file.error("Invalid first line of data", kFirstDataLine);
+    return false;
+  }
+  return true;
+}
 
 // The entries of the location row, one per column as far as it gives them; none for a file
 // without locations.
@@ -52,7 +72,7 @@ bool readHeaderFacts(const std::string& fileName, HeaderFacts& facts) {
   }
   OutFileInfo info;
   if (!readBannerLine(file, info) || !readColumnRow(file, info) || !readVariableRows(file, info) ||
-      !readFirstDataRow(file, info) || !fitVariablesToFirstRow(file, info)) {
+      !countFirstRowValues(file, info) || !fitVariablesToFirstRow(file, info)) {
     return false;
   }
   facts = HeaderFacts{};

@@ -11,8 +11,9 @@ namespace cvl::python {
 // Reads lines 1 to 5 and line 6 of fileName with the loader's own header steps, in a load's
 // order but without the point count (which would read the whole file), and fills facts. False
 // when the file cannot be opened ("Unable to open datafile: <name>", as a load says it) or a step
-// refuses the header (its own message, against the file). Messages go to the host's error
-// dialog. Throws std::bad_alloc.
+// refuses the header (its own message, against the file; a file of the header alone gets "Invalid
+// first line of data", where a load, which counts the points first, says "File does not contain
+// any data points"). Messages go to the host's error dialog. Throws std::bad_alloc.
 bool readHeaderFacts(const std::string& fileName, HeaderFacts& facts);
 
 }  // namespace cvl::python
