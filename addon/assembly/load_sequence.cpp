@@ -4,6 +4,7 @@
 #include <cstddef>
 
 #include "addon/assembly/compatibility.h"
+#include "addon/assembly/loader_name.h"
 #include "addon/assembly/zones.h"
 #include "addon/header/out_file_header.h"
 #include "addon/header/out_file_info.h"

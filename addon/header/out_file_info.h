@@ -52,8 +52,6 @@ inline constexpr QvDataType kTypeInt32 = 3;   // 4-byte integer: a "(number)" co
 
 // The dataset title that an accepted banner line gives.
 inline constexpr const char* kDataSetTitle = "CONVERGE Data";
-// The loader's name: registration, dataset creation and the hand-back of instructions.
-inline constexpr const char* kLoaderName = "CONVERGE Output File Loader";
 
 // One column of a file as lines 3 to 5 describe it: one per name on the variable name row, in
 // column order. readVariableRows makes each record whole; nothing changes it afterwards.
