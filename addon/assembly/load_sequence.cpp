@@ -34,8 +34,7 @@ bool openDataFile(AsciiFile& file, const std::string& fileName) {
 bool createDataSet(const OutFileInfo& first) {
   qorvian::StringList names;
   bool created = true;
-  // The header reader leaves numVariables equal to the length of varNames.
-  for (const std::string& name : first.varNames) {
+  for (const std::string& name : first.dataSetVariableNames()) {
     created = names.append(name);
     if (!created) break;
   }
