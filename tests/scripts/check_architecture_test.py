@@ -11,9 +11,9 @@ import unittest
 from pathlib import Path
 
 TOP = Path(__file__).resolve().parents[2]
-spec = importlib.util.spec_from_file_location("check", TOP / "scripts" / "check-architecture.py")
-check = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(check)
+script = importlib.util.spec_from_file_location("check", TOP / "scripts" / "check-architecture.py")
+check = importlib.util.module_from_spec(script)
+script.loader.exec_module(check)
 
 RULES = """## Rooms
 
