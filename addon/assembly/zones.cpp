@@ -27,9 +27,9 @@ std::vector<QvZoneNum> buildShareList(const OutFileInfo& info, QvZoneNum firstZo
 // file's first zone, which gets no share list; the host reads the arrays during the call only.
 bool addZone(const OutFileInfo& info, const std::string& name, const QvZoneNum* shareZones) {
   qorvian::ArgList args;
+  const QvDataType* const types = info.variableTypes().data();
   return args.appendString("Name", name) && args.appendInt("IMax", info.numPoints) &&
-         QorUtilArgListAppendArray(args.getRef(), "VarDataType", info.variableTypes().data()) ==
-             1 &&
+         QorUtilArgListAppendArray(args.getRef(), "VarDataType", types) == 1 &&
          (shareZones == nullptr ||
           QorUtilArgListAppendArray(args.getRef(), "VarShareZoneList", shareZones) == 1) &&
          QorUtilDataSetAddZoneX(args.getRef()) != 0;

@@ -6,7 +6,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <locale>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -118,19 +117,19 @@ void numberVariables(const std::vector<ColumnEntry>& entries, OutFileInfo& info)
     const QvDataType dataType = isMarker(entry.qualifier, "(number)") ? kTypeInt32 : kTypeDouble;
     const auto [known, isNew] = distinctIndex.try_emplace(fullName, distinctIndex.size());
     const size_t distinct = known->second;
-    std::optional<VariableRef> variable;
+    // One zone: every column is a variable of its own, in column order. A column past the column
+    // row's count is not given its own: it keeps the position of its full name among the
+    // distinct names, and so goes to the variable of the column at that position (at or before
+    // this one).
     if (oneZone) {
-      // One zone: every column is a variable of its own, in column order. A column past the
-      // column row's count is not given its own: it keeps the position of its full name among
-      // the distinct names, and so goes to the variable of the column at that position (at or
-      // before this one).
       columnVariables.push_back(info.addVariable(fullName, dataType));
-      variable = column < numColumns ? columnVariables.back() : columnVariables[distinct];
-    } else {
-      if (isNew) distinctVariables.push_back(info.addVariable(fullName, dataType));
-      variable = distinctVariables[distinct];
+    } else if (isNew) {
+      distinctVariables.push_back(info.addVariable(fullName, dataType));
     }
-    info.addColumn({std::move(fullName), dataType, *variable, entry.zone, entry.shared});
+    const VariableRef variable = !oneZone              ? distinctVariables[distinct]
+                                 : column < numColumns ? columnVariables.back()
+                                                       : columnVariables[distinct];
+    info.addColumn({std::move(fullName), dataType, variable, entry.zone, entry.shared});
   }
   info.numVariables = static_cast<int32_t>(info.variableNames().size());
 }
