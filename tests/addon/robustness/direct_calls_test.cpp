@@ -50,8 +50,8 @@ struct ColumnPlace {
 const std::vector<ColumnPlace> kApart = {
     {0, 0, false}, {1, 0, false}, {0, 1, false}, {1, 1, false}};
 
-// Zones "z A" and "z B" of two points, with variables double variables of which the dataset has
-// the first numVariables, and the given columns.
+// Zones "z A" and "z B" of two points: the given number of double variables, of which the
+// dataset has the first numVariables, and the given columns.
 cvl::OutFileInfo twoZones(const std::vector<ColumnPlace>& columns = kApart, int variables = 2,
                           int32_t numVariables = 2) {
   cvl::OutFileInfo info;
