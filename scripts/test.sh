@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Installs what is missing, then builds and runs every test: the default build, the build with
-# AddressSanitizer and UndefinedBehaviorSanitizer, a two-minute fuzz run of the whole load from
-# the checked-in corpus, the coverage of the add-on's own code with its floor, and the Windows
-# build (MinGW-w64) with its tests under Wine, which include the comparison of its output with the
-# default build's. Prints how long each stage took.
+# Installs what is missing, checks the includes against the architecture's table, then builds and
+# runs every test: the default build, the build with AddressSanitizer and
+# UndefinedBehaviorSanitizer, a two-minute fuzz run of the whole load from the checked-in corpus,
+# the coverage of the add-on's own code with its floor, and the Windows build (MinGW-w64) with its
+# tests under Wine, which include the comparison of its output with the default build's. Prints
+# how long each stage took.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -21,6 +22,11 @@ trap report EXIT
 
 scripts/install-deps.sh --windows
 stage "dependencies"
+# The includes against docs/architecture-rules.md, before anything is built; the tests of each
+# build run the check again with its own test, and the sanitize build (Debug) checks its objects.
+echo "== architecture check"
+scripts/check-architecture.py
+stage "architecture check"
 for preset in default sanitize; do
   echo "== $preset build"
   cmake --preset "$preset" >/dev/null

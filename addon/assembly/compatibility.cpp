@@ -1,6 +1,7 @@
 // The compatibility check of a later file against the first file of a load.
 #include "addon/assembly/compatibility.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string_view>
 
@@ -17,9 +18,9 @@ bool checkCompatible(const OutFileInfo& first, const OutFileInfo& later,
   std::string_view fault;
   if (first.numVariables != later.numVariables) {
     fault = "Incompatible datasets.  Number of variables are not equal";
-  } else if (first.varNames != later.varNames) {
+  } else if (!std::ranges::equal(first.dataSetVariableNames(), later.dataSetVariableNames())) {
     fault = "Incompatible datasets.  Variable names are not equal";
-  } else if (first.varDataTypes != later.varDataTypes) {
+  } else if (first.variableTypes() != later.variableTypes()) {
     fault = "Incompatible datasets.  Variable data types not equal";
   } else {
     return true;

@@ -4,6 +4,7 @@
 #include <cstddef>
 
 #include "addon/assembly/compatibility.h"
+#include "addon/assembly/loader_name.h"
 #include "addon/assembly/zones.h"
 #include "addon/header/out_file_header.h"
 #include "addon/header/out_file_info.h"
@@ -33,8 +34,7 @@ bool openDataFile(AsciiFile& file, const std::string& fileName) {
 bool createDataSet(const OutFileInfo& first) {
   qorvian::StringList names;
   bool created = true;
-  // The header reader leaves numVariables equal to the length of varNames.
-  for (const std::string& name : first.varNames) {
+  for (const std::string& name : first.dataSetVariableNames()) {
     created = names.append(name);
     if (!created) break;
   }

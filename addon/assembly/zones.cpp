@@ -15,12 +15,10 @@ namespace {
 std::vector<QvZoneNum> buildShareList(const OutFileInfo& info, QvZoneNum firstZone) {
   std::vector<QvZoneNum> shareZones(static_cast<size_t>(info.numVariables), 0);
   const auto numValues = static_cast<size_t>(info.numValues > 0 ? info.numValues : 0);
-  for (size_t column = 0; column < numValues && column < info.columns.size(); ++column) {
-    const Column& described = info.columns[column];
-    if (described.shared && described.variable >= 0 &&
-        static_cast<size_t>(described.variable) < shareZones.size()) {
-      shareZones[static_cast<size_t>(described.variable)] = firstZone;
-    }
+  for (size_t column = 0; column < numValues && column < info.columns().size(); ++column) {
+    const Column& described = info.columns()[column];
+    const auto variable = static_cast<size_t>(described.variable.index());
+    if (described.shared && variable < shareZones.size()) shareZones[variable] = firstZone;
   }
   return shareZones;
 }
@@ -29,8 +27,9 @@ std::vector<QvZoneNum> buildShareList(const OutFileInfo& info, QvZoneNum firstZo
 // file's first zone, which gets no share list; the host reads the arrays during the call only.
 bool addZone(const OutFileInfo& info, const std::string& name, const QvZoneNum* shareZones) {
   qorvian::ArgList args;
+  const QvDataType* const types = info.variableTypes().data();
   return args.appendString("Name", name) && args.appendInt("IMax", info.numPoints) &&
-         QorUtilArgListAppendArray(args.getRef(), "VarDataType", info.varDataTypes.data()) == 1 &&
+         QorUtilArgListAppendArray(args.getRef(), "VarDataType", types) == 1 &&
          (shareZones == nullptr ||
           QorUtilArgListAppendArray(args.getRef(), "VarShareZoneList", shareZones) == 1) &&
          QorUtilDataSetAddZoneX(args.getRef()) != 0;
@@ -42,7 +41,7 @@ bool addZones(const OutFileInfo& info, QvZoneNum firstZone) {
   // The host reads one data type and one share entry per variable; a record without a zone or
   // without a type for every variable cannot make a zone.
   bool added = !info.zoneNames.empty() && info.numVariables > 0 &&
-               info.varDataTypes.size() >= static_cast<size_t>(info.numVariables);
+               info.variableTypes().size() >= static_cast<size_t>(info.numVariables);
   if (added) {
     const std::vector<QvZoneNum> shareZones = buildShareList(info, firstZone);
     const QvZoneNum* zoneShares = nullptr;  // none for the file's first zone

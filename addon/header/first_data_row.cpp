@@ -45,7 +45,7 @@ bool fitVariablesToFirstRow(const qorvian::qorutilutil::AsciiFile& file, OutFile
       return false;
     }
     // ... and its name, type, variable and zone, which only the variable name row gives.
-    if (info.columns.size() < numValues) {
+    if (info.columns().size() < numValues) {
       file.error("Variable name row is missing an entry", kVariableNameLine);
       return false;
     }
@@ -53,12 +53,12 @@ bool fitVariablesToFirstRow(const qorvian::qorutilutil::AsciiFile& file, OutFile
   }
 
   // One zone: readVariableRows made every column a variable of its own, repeated names included.
-  if (info.varNames.size() < numValues) {
+  if (info.variableNames().size() < numValues) {
     file.error("Too many values on the first data row", kFirstDataLine);
     return false;
   }
-  // Trailing columns without values are not read; their types stay listed.
-  info.varNames.resize(numValues);
+  // Trailing columns without values are not read: the dataset gets the first numValues
+  // variables, and the others stay listed for their types.
   info.numVariables = info.numValues;
   return true;
 }

@@ -99,10 +99,14 @@ bool readColumnEntries(const qorvian::qorutilutil::AsciiFile& file, qorvian::Sca
 void numberVariables(const std::vector<ColumnEntry>& entries, OutFileInfo& info) {
   const bool oneZone = info.numZones == 1;
   const auto numColumns = static_cast<size_t>(info.numColumns > 0 ? info.numColumns : 0);
-  // Index of each full name among the distinct full names, in the order of their first column,
-  // so that a wide header is named in linear time.
-  std::unordered_map<std::string, int32_t> distinctIndex;
-  info.columns.reserve(entries.size());
+  // Position of each full name among the distinct full names, in the order of their first
+  // column, so that a wide header is named in linear time; and the variable of each position.
+  std::unordered_map<std::string, size_t> distinctIndex;
+  std::vector<VariableRef> distinctVariables;
+  // One zone: the variable of each column.
+  std::vector<VariableRef> columnVariables;
+  (oneZone ? columnVariables : distinctVariables).reserve(entries.size());
+  info.reserveColumns(entries.size());
   for (size_t column = 0; column < entries.size(); ++column) {
     const ColumnEntry& entry = entries[column];
     std::string fullName(entry.name);
@@ -111,23 +115,23 @@ void numberVariables(const std::vector<ColumnEntry>& entries, OutFileInfo& info)
       fullName += entry.qualifier;
     }
     const QvDataType dataType = isMarker(entry.qualifier, "(number)") ? kTypeInt32 : kTypeDouble;
-    const auto [known, isNew] =
-        distinctIndex.try_emplace(fullName, static_cast<int32_t>(distinctIndex.size()));
-    int32_t variable = known->second;
+    const auto [known, isNew] = distinctIndex.try_emplace(fullName, distinctIndex.size());
+    const size_t distinct = known->second;
+    // One zone: every column is a variable of its own, in column order. A column past the column
+    // row's count is not given its own: it keeps the position of its full name among the
+    // distinct names, and so goes to the variable of the column at that position (at or before
+    // this one).
     if (oneZone) {
-      // One zone: every column is a variable of its own, in column order. A column past the
-      // column row's count is not given its own: it keeps the index of its full name among the
-      // distinct names, and so goes to the variable of the column at that position.
-      if (column < numColumns) variable = static_cast<int32_t>(column);
-      info.varNames.push_back(fullName);
-      info.varDataTypes.push_back(dataType);
+      columnVariables.push_back(info.addVariable(fullName, dataType));
     } else if (isNew) {
-      info.varNames.push_back(fullName);
-      info.varDataTypes.push_back(dataType);
+      distinctVariables.push_back(info.addVariable(fullName, dataType));
     }
-    info.columns.push_back({std::move(fullName), dataType, variable, entry.zone, entry.shared});
+    const VariableRef variable = !oneZone              ? distinctVariables[distinct]
+                                 : column < numColumns ? columnVariables.back()
+                                                       : columnVariables[distinct];
+    info.addColumn({std::move(fullName), dataType, variable, entry.zone, entry.shared});
   }
-  info.numVariables = static_cast<int32_t>(info.varNames.size());
+  info.numVariables = static_cast<int32_t>(info.variableNames().size());
 }
 
 }  // namespace

@@ -2,6 +2,12 @@
 // word or sixteen at a time in a vector register, and short integers read at fixed places. The
 // pieces that every tier of the number grammar builds on (see number_grammar.h); compiled per
 // instruction set (see isa.h).
+//
+// The eight-digit check and sum within a 64-bit word (the constants 0x46... and 0x80... of the
+// check, and the mask and the two multipliers that combine pairs into the value) are those of
+// fast_float's is_made_of_eight_digits_fast and parse_eight_digits_unrolled; copyright 2020-2023
+// the fast_float authors (Daniel Lemire and contributors), Boost Software License 1.0
+// (THIRD-PARTY-NOTICES.md).
 #ifndef CVL_ADDON_NUMBERS_DIGITS_H
 #define CVL_ADDON_NUMBERS_DIGITS_H
 
@@ -67,7 +73,8 @@ CVL_ALWAYS_INLINE int leadingDigits(uint64_t chunk) {
 
 // The value of the first n (0 to 8) digits of a chunk. They are shifted to the top, where the
 // zero bytes below them read as leading zeros; two shifts, as one by 64 bits is undefined. Then
-// pairs, fours and the eight are combined by multiplications within the word.
+// pairs, fours and the eight are combined by multiplications within the word (fast_float's
+// constants, see the top of this file).
 CVL_ALWAYS_INLINE uint64_t leadingDigitsValue(uint64_t chunk, int n) {
   const int half = 4 * (8 - n);
   chunk = (chunk << half) << half;
@@ -106,6 +113,7 @@ CVL_ALWAYS_INLINE Parsed<int64_t> readShortInteger(const char* p, const char* en
   const uint64_t kept = ~uint64_t{0} << (64 - 8 * digits);
   constexpr uint64_t zeros = 0x3030303030303030;
   text = (text & kept) | (zeros & ~kept);
+  // fast_float's eight-digit check (see the top of this file).
   if ((((text - zeros) | (text + 0x4646464646464646)) & 0x8080808080808080) != 0) {
     return {false, 0};
   }

@@ -100,21 +100,21 @@ consteval ShapeTables makeShapeTables() {
 
 inline constexpr ShapeTables kShape = makeShapeTables();
 
+}  // namespace cvl::numbers
+
+namespace cvl::numbers::CVL_ISA {
+
 // The key of a token of the given length whose first byte is first.
-constexpr unsigned shapeKey(size_t length, char first) {
+CVL_ALWAYS_INLINE constexpr unsigned shapeKey(size_t length, char first) {
   const unsigned clamped = length < 17 ? static_cast<unsigned>(length) : 17;
   return 2 * clamped + kShape.isSign[static_cast<unsigned char>(first)];
 }
 
 // The exponent and the sign a power index stands for (see kPowerIndices).
-constexpr int powerIndexExponent(int index) {
+CVL_ALWAYS_INLINE constexpr int powerIndexExponent(int index) {
   const int written = index % 100;
   return (index / 100) % 2 == 1 ? -written : written;
 }
-
-}  // namespace cvl::numbers
-
-namespace cvl::numbers::CVL_ISA {
 
 // The double of the whole token [p, end) when it has the printf shape and its value is decided
 // exactly; not ok otherwise (the general form or the full grammar then reads it). The

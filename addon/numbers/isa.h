@@ -7,8 +7,11 @@
 // cvl::numbers::CVL_ISA and cvl::rows::CVL_ISA. A kernel's translation unit defines CVL_ISA (its
 // kernel's name, e.g. avx2) before it includes anything; everything else gets `portable`. For
 // the same reason that code uses no standard library template, whose instantiations would be
-// shared by name (std::countr_zero, std::string_view): the bit operation here stands in for
-// <bit>'s, and texts are passed as two pointers.
+// shared by name (std::countr_zero, std::string_view), nor an inline function outside such a
+// namespace (a member of a shared class included): the bit operation here stands in for <bit>'s,
+// and texts are passed as two pointers. scripts/check-architecture.py --objects fails a Debug
+// build (where every inline function is emitted) that defines a function both in an object built
+// for a set and in a baseline one.
 #ifndef CVL_ADDON_NUMBERS_ISA_H
 #define CVL_ADDON_NUMBERS_ISA_H
 

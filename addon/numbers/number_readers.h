@@ -13,13 +13,16 @@
 
 namespace cvl::numbers::CVL_ISA {
 
+// The faults of the full grammar are compared here rather than through NumberRead::ok, an inline
+// function outside this namespace that would otherwise be emitted under every instruction set.
+
 // The double of the whole token [p, end), from the general form on: for what the printf shape
 // does not take, and for text with nothing readable around the token.
 CVL_NOINLINE inline Parsed<double> readDoubleInText(const char* p, const char* end) {
   const Parsed<double> general = readGeneral(p, end);
   if (general.ok) return general;
   const NumberRead<double> whole = readWholeDouble(p, end);
-  return {whole.ok(), whole.value};
+  return {whole.fault == NumberFault::kNone, whole.value};
 }
 
 // The integer of the whole token [p, end), in any text.
@@ -29,7 +32,7 @@ CVL_ALWAYS_INLINE Parsed<int64_t> readIntegerInText(const char* p, const char* e
     return general;
   }
   const NumberRead<int64_t> whole = readWholeInt64(p, end);
-  return {whole.ok(), whole.value};
+  return {whole.fault == NumberFault::kNone, whole.value};
 }
 
 // The double of the whole token [p, end), every tier from the printf shape on. The

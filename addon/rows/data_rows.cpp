@@ -27,19 +27,17 @@ constexpr const char* kNoValueArray = "Unable to access the values of the datase
 bool lookUpColumnTargets(const OutFileInfo& info, QvZoneNum firstZone,
                          std::vector<ColumnTarget>& targets) {
   const auto numValues = static_cast<size_t>(info.numValues > 0 ? info.numValues : 0);
-  if (info.columns.size() < numValues) return false;
+  if (info.columns().size() < numValues) return false;
   targets.reserve(numValues);
   for (size_t column = 0; column < numValues; ++column) {
-    const Column& described = info.columns[column];
-    const int32_t variable = described.variable;
-    if (variable < 0 || static_cast<size_t>(variable) >= info.varDataTypes.size()) return false;
+    const Column& described = info.columns()[column];
     const QvZoneNum zone = described.shared ? firstZone : firstZone + described.zone;
     void* values = nullptr;
-    // The host's type is not consulted: the zone was made with info.varDataTypes.
+    // The host's type is not consulted: the zone was made with info.variableTypes().
     QvDataType hostType = 0;
-    QorUtilDataValueGetWritableRawPtr(zone, variable + 1, &values, &hostType);
+    QorUtilDataValueGetWritableRawPtr(zone, described.variable.index() + 1, &values, &hostType);
     if (values == nullptr) return false;
-    targets.push_back({values, info.varDataTypes[static_cast<size_t>(variable)] == kTypeInt32});
+    targets.push_back({values, info.typeOf(described.variable) == kTypeInt32});
   }
   return true;
 }

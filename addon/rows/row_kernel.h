@@ -33,7 +33,9 @@ struct RowCursor {
 // One file's rows, read by a kernel. Made per file by RowKernel::newReader, for its columns.
 class RowReader {
  public:
-  virtual ~RowReader() = default;
+  virtual ~RowReader();
+  RowReader(const RowReader&) = delete;
+  RowReader& operator=(const RowReader&) = delete;
 
   // Reads the rows of the block [lines, lines + size) of whole lines (each ends with '\n'; the
   // 64 bytes before and after the block are readable) from cursor.from, until the block or
@@ -42,6 +44,12 @@ class RowReader {
   // read, so that a message names it); else null. Values of a faulty row before its fault are
   // stored; nothing after it.
   virtual const char* readRows(const char* lines, size_t size, RowCursor& cursor) = 0;
+
+ protected:
+  // The constructor and the destructor are defined out of line, in a file built for the baseline
+  // instruction set: the kernels derive from this class, and inline ones would be emitted in
+  // every kernel's translation unit, under its instruction set (addon/numbers/isa.h).
+  RowReader();
 };
 
 // A kernel: a name, whether this processor can run it, and the maker of its readers.

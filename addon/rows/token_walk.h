@@ -7,11 +7,10 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 
 #include "addon/numbers/isa.h"
 #include "addon/numbers/number_readers.h"
-#include "addon/numbers/white_space.h"
+#include "addon/numbers/token_search.h"
 #include "addon/rows/row_kernel.h"
 
 namespace cvl::rows {
@@ -27,74 +26,8 @@ namespace cvl::rows::CVL_ISA {
 namespace numbers = cvl::numbers::CVL_ISA;
 using cvl::numbers::Parsed;
 
-// Walks the lines of a block of whole lines: every line ends with '\n', and the 64 bytes after
-// the block are readable. A line's text ends at its first '\n' or NUL byte; its tokens are the
-// runs of bytes other than white space in that text. Each 64-byte step computes the masks once,
-// so that finding a token or a line end never waits on the parse of the token before it, and no
-// byte is looked at twice.
-class LineBlockTokens {
- public:
-  // Stands at the start of the block's first line, [begin, end).
-  CVL_ALWAYS_INLINE LineBlockTokens(const char* begin, const char* end)
-      : cursor_(begin), end_(end) {
-    loadBlock(begin);
-  }
-
-  // The first byte of the next token of the current line, which ends at cursor(); null at the
-  // end of the line's text, where the walk then stays until nextLine.
-  CVL_ALWAYS_INLINE const char* nextToken() {
-    uint64_t found = fromCursor(stops_);
-    while (found == 0) {
-      loadBlock(block_ + 64);
-      found = stops_;
-    }
-    const int at = numbers::lowestBit(found);
-    cursor_ = block_ + at;
-    if (((ends_ >> at) & 1) != 0) return nullptr;
-    const char* const begin = cursor_;
-    found = tokenEnds_ & (~uint64_t{0} << at);
-    while (found == 0) {  // the token runs on into the next block
-      loadBlock(block_ + 64);
-      found = tokenEnds_;
-    }
-    cursor_ = block_ + numbers::lowestBit(found);
-    return begin;
-  }
-
-  // Moves to the start of the next line, past what is left of the current one.
-  CVL_ALWAYS_INLINE void nextLine() {
-    if (*cursor_ != '\n') {
-      // The text ended early: at a NUL byte, or among the tokens that the caller passed over.
-      cursor_ =
-          static_cast<const char*>(std::memchr(cursor_, '\n', static_cast<size_t>(end_ - cursor_)));
-    }
-    ++cursor_;
-    if (cursor_ - block_ >= 64) loadBlock(cursor_);
-  }
-
-  // Where the walk stands: the start of a line after nextLine, the block's end after its last.
-  const char* cursor() const { return cursor_; }
-  bool atEnd() const { return cursor_ == end_; }
-
- private:
-  CVL_ALWAYS_INLINE void loadBlock(const char* block) {
-    block_ = block;
-    const numbers::BlockMasks masks = numbers::blockMasks(block);
-    const uint64_t lineEnds = masks.newlines | masks.nuls;
-    tokenEnds_ = masks.whiteSpace | lineEnds;
-    ends_ = lineEnds;
-    stops_ = ~masks.whiteSpace | lineEnds;
-  }
-  // The bits of mask at and after the cursor, which lies in the current block.
-  uint64_t fromCursor(uint64_t mask) const { return mask & (~uint64_t{0} << (cursor_ - block_)); }
-
-  const char* cursor_;
-  const char* const end_;
-  const char* block_ = nullptr;
-  uint64_t tokenEnds_ = 0;  // white space and line ends: where a token ends
-  uint64_t ends_ = 0;       // '\n' and NUL: where a line's text ends
-  uint64_t stops_ = 0;      // token bytes and line ends: where the search for a token stops
-};
+// The tokens of a block of whole lines (addon/numbers/token_search.h).
+using LineBlockTokens = numbers::TokenSearch<numbers::TextKind::kLines>;
 
 // Reads the values of the row at which tokens stands into element row of each column's array,
 // and moves tokens on to the next row. The fault's message when the row is faulty, tokens then

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "addon/assembly/load_sequence.h"
-#include "addon/header/out_file_info.h"
+#include "addon/assembly/loader_name.h"
 #include "addon/shell/instructions.h"
 #include "standins/qvtoolbox/arg_list.h"
 

@@ -1,6 +1,6 @@
 #include "addon/shell/registration.h"
 
-#include "addon/header/out_file_info.h"
+#include "addon/assembly/loader_name.h"
 #include "addon/shell/addon_version.h"
 #include "addon/shell/loader_callbacks.h"
 #include "standins/qorutil/qorutil_api.h"

@@ -6,22 +6,20 @@
 #include <string>
 #include <string_view>
 
-#include "addon/numbers/isa.h"
 #include "addon/numbers/number_readers.h"
-#include "addon/numbers/white_space.h"
+#include "addon/numbers/token_search.h"
 
 namespace qorvian {
 
-// White space is space, tab, CR, LF, VT and FF; a token is a maximal run of other bytes. (The line
-// file ends a line's text at its first NUL byte, so a line holds none.)
+// White space is space, tab, CR, LF, VT and FF; a token is a maximal run of other bytes, found by
+// the add-on's token search (addon/numbers/token_search.h), as the data rows' tokens are. (The
+// line file ends a line's text at its first NUL byte, so a line holds none.)
 //
 // Number grammar: the add-on's (addon/numbers/number_grammar.h), so that a header line and a data
 // row accept exactly the same numbers. Every integer token is a double token too.
 //
 // A test parses the next token once and keeps the result, so that the take that follows it
-// costs nothing more. The tests and takes are inline: they are the inner loop of a file load.
-// Tokens are found in a bit mask of the white space of 64 bytes at a time, which keeps the
-// search for one token from waiting on the parse of the one before.
+// costs nothing more. The tests and takes are inline.
 class Scanner {
  public:
   Scanner() = default;
@@ -33,11 +31,8 @@ class Scanner {
 
   // Restarts on text, without copying it (as the constructor).
   void setString(std::string_view text) {
-    begin_ = text.data();
-    end_ = begin_ + text.size();
-    cursor_ = begin_;
-    block_ = begin_;
-    whiteSpace_ = cvl::numbers::portable::whiteSpaceMask(block_, begin_, end_);
+    end_ = text.data() + text.size();
+    search_ = Search(text.data(), end_);
     state_ = 0;
   }
   // Restarts on a copy of text, held by the scanner: for a line that its source overwrites.
@@ -84,34 +79,13 @@ class Scanner {
   static constexpr unsigned kIntTested = 8;
   static constexpr unsigned kIsInt = 16;
 
-  // Moves the mask on to the next 64 bytes.
-  void nextBlock() const {
-    block_ += 64;
-    whiteSpace_ = cvl::numbers::portable::whiteSpaceMask(block_, begin_, end_);
-  }
-  // Finds the next token from cursor_: tokenBegin_ and tokenEnd_, both end_ when there is none.
-  // cursor_ lies within the block (where the last token ended), or at end_.
+  // Finds the next token: tokenBegin_ and tokenEnd_, both end_ when there is none.
   void locate() const {
     if ((state_ & kLocated) != 0) return;
     state_ |= kLocated;
-    const auto offset = cursor_ - block_;
-    uint64_t found = offset < 64 ? ~whiteSpace_ & (~uint64_t{0} << offset) : 0;
-    while (found == 0) {
-      if (end_ - block_ <= 64) {
-        tokenBegin_ = end_;
-        tokenEnd_ = end_;
-        return;
-      }
-      nextBlock();
-      found = ~whiteSpace_;
-    }
-    tokenBegin_ = block_ + cvl::numbers::portable::lowestBit(found);
-    found = whiteSpace_ & (~uint64_t{0} << (tokenBegin_ - block_));
-    while (found == 0) {  // the token runs on into the next block
-      nextBlock();
-      found = whiteSpace_;
-    }
-    tokenEnd_ = block_ + cvl::numbers::portable::lowestBit(found);
+    tokenBegin_ = search_.nextToken();
+    tokenEnd_ = search_.cursor();
+    if (tokenBegin_ == nullptr) tokenBegin_ = tokenEnd_ = end_;
   }
   void testDouble() const {
     locate();
@@ -138,17 +112,15 @@ class Scanner {
   }
   void consume() {
     locate();
-    cursor_ = tokenEnd_;
     state_ = 0;
   }
 
+  using Search = cvl::numbers::portable::TokenSearch<cvl::numbers::portable::TextKind::kText>;
+
   std::string owned_;  // the text, when setCopy gave it
-  const char* begin_ = nullptr;
   const char* end_ = nullptr;
-  const char* cursor_ = nullptr;  // where the search for the next token starts
-  // The 64 bytes from block_ as a mask: bit i set when block_[i] is white space or past end_.
-  mutable const char* block_ = nullptr;
-  mutable uint64_t whiteSpace_ = ~uint64_t{0};
+  // Stands after the last token found: the next search starts there.
+  mutable Search search_;
   // What the last test or search found out about the next token, for the take after it.
   mutable const char* tokenBegin_ = nullptr;
   mutable const char* tokenEnd_ = nullptr;

@@ -18,7 +18,7 @@ namespace cvl {
 // A column record in test messages, as it is written in tables.
 inline void PrintTo(const Column& column, std::ostream* out) {
   *out << '{' << testing::PrintToString(column.name) << ", " << column.dataType << ", "
-       << column.variable << ", " << column.zone << ", " << column.shared << '}';
+       << column.variable.index() << ", " << column.zone << ", " << column.shared << '}';
 }
 
 }  // namespace cvl
@@ -39,8 +39,8 @@ struct HeaderReading {
 };
 
 // Reads the header of the file path in a fresh host. Also expects of an accepted header what
-// holds for every one: the title "CONVERGE Data", the file after line 5, and numVariables and
-// numZones the lengths of varNames and zoneNames.
+// holds for every one: the title "CONVERGE Data", the file after line 5, numVariables at most the
+// number of variables, a type for every variable, and numZones the length of zoneNames.
 inline HeaderReading readHeader(const std::string& path) {
   qorvian::qorutilutil::AsciiFile file;
   HeaderReading read;
@@ -48,9 +48,10 @@ inline HeaderReading readHeader(const std::string& path) {
   read.accepted = file.open(path) && readOutFileHeader(file, read.info);
   read.messages = qvsdkbase::messages();
   const OutFileInfo& i = read.info;
-  EXPECT_TRUE(!read.accepted ||
-              (i.title == kDataSetTitle && file.lineNumber() == 5 &&
-               std::ssize(i.varNames) == i.numVariables && std::ssize(i.zoneNames) == i.numZones))
+  EXPECT_TRUE(!read.accepted || (i.title == kDataSetTitle && file.lineNumber() == 5 &&
+                                 std::ssize(i.dataSetVariableNames()) == i.numVariables &&
+                                 i.variableTypes().size() == i.variableNames().size() &&
+                                 std::ssize(i.zoneNames) == i.numZones))
       << path;
   return read;
 }

@@ -1,6 +1,8 @@
 #include "tools/fuzz/fuzz_input.h"
 
 #include <cstddef>
+#include <fstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -24,19 +26,29 @@ LoadFaults readFaultPlan(std::string_view plan) {
   return faults;
 }
 
+// Writes content, byte for byte, to the file name in folder; returns its full path.
+std::string writeFile(const std::filesystem::path& folder, const char* name,
+                      std::string_view content) {
+  const std::filesystem::path file = folder / name;
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  out.write(content.data(), static_cast<std::streamsize>(content.size()));
+  if (!out) throw std::runtime_error("cannot write " + file.string());
+  return file.string();
+}
+
 }  // namespace
 
-SelectionLoad loadFuzzInput(std::string_view input, const test::TempDir& folder) {
+SelectionLoad loadFuzzInput(std::string_view input, const std::filesystem::path& folder) {
   const size_t faultMarker = input.find(kFaultMarker);
   const std::string_view files = input.substr(0, faultMarker);
   const std::string_view plan = faultMarker == std::string_view::npos
                                     ? std::string_view()
                                     : input.substr(faultMarker + kFaultMarker.size());
   const size_t fileMarker = files.find(kFileMarker);
-  std::vector<std::string> picked{folder.write("a.out", files.substr(0, fileMarker))};
+  std::vector<std::string> picked{writeFile(folder, "a.out", files.substr(0, fileMarker))};
   if (fileMarker != std::string_view::npos) {
     const std::string_view second = files.substr(fileMarker + kFileMarker.size());
-    picked.push_back(second.empty() ? picked.front() : folder.write("b.out", second));
+    picked.push_back(second.empty() ? picked.front() : writeFile(folder, "b.out", second));
   }
   return loadSelection(picked, readFaultPlan(plan));
 }

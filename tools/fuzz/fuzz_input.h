@@ -10,9 +10,9 @@
 #ifndef CVL_TOOLS_FUZZ_FUZZ_INPUT_H
 #define CVL_TOOLS_FUZZ_FUZZ_INPUT_H
 
+#include <filesystem>
 #include <string_view>
 
-#include "tests/support/temp_dir.h"
 #include "tools/fuzz/selection_load.h"
 
 namespace cvl::fuzz {
@@ -20,9 +20,10 @@ namespace cvl::fuzz {
 inline constexpr std::string_view kFileMarker = "%%next-file%%";
 inline constexpr std::string_view kFaultMarker = "%%faults%%";
 
-// Writes the input's files into folder (a.out, b.out), loads them through the selection
-// callback with the input's faults, and returns what the load left and the rules it broke.
-SelectionLoad loadFuzzInput(std::string_view input, const test::TempDir& folder);
+// Writes the input's files into folder (a.out, b.out, replacing them), loads them through the
+// selection callback with the input's faults, and returns what the load left and the rules it
+// broke. Throws std::runtime_error when a file cannot be written.
+SelectionLoad loadFuzzInput(std::string_view input, const std::filesystem::path& folder);
 
 }  // namespace cvl::fuzz
 

@@ -12,13 +12,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "addon/rows/row_kernel.h"
 #include "standins/qvsdkbase/host_control.h"
-#include "tests/support/temp_dir.h"
 #include "tools/fuzz/fuzz_input.h"
 
 namespace {
@@ -53,19 +54,47 @@ std::string dataSetBytes() {
   std::abort();
 }
 
+// A folder of this process's own for the input files, made at the first input and removed when
+// the process ends normally.
+class InputFolder {
+ public:
+  InputFolder() {
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+      const std::filesystem::path folder =
+          base / ("cvl-load-fuzzer-" + std::to_string(std::random_device{}()));
+      if (std::filesystem::create_directory(folder)) path_ = folder;
+    }
+    if (path_.empty()) {
+      std::fprintf(stderr, "cannot make a folder in %s\n", base.string().c_str());
+      std::abort();
+    }
+  }
+  ~InputFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  InputFolder(const InputFolder&) = delete;
+  InputFolder& operator=(const InputFolder&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // The input files of this process, rewritten for every input, in a folder of their own; the
   // folder goes when the process ends normally.
-  static const cvl::test::TempDir folder;
+  static const InputFolder folder;
   const std::string_view input(reinterpret_cast<const char*>(data), size);
   bool compared = false;
   std::vector<std::string> firstMessages;
   std::string firstDataSet;
   for (const cvl::rows::RowKernel* kernel : cvl::rows::supportedRowKernels()) {
     cvl::rows::useRowKernel(kernel->name);
-    const cvl::fuzz::SelectionLoad load = cvl::fuzz::loadFuzzInput(input, folder);
+    const cvl::fuzz::SelectionLoad load = cvl::fuzz::loadFuzzInput(input, folder.path());
     if (!load.violations.empty()) fail(kernel->name, load.violations, load);
     if (load.faultAt) continue;  // an allocation fault strikes each kernel elsewhere
     if (!compared) {

@@ -13,11 +13,11 @@
 
 #include "addon/numbers/number_grammar.h"
 #include "addon/rows/row_kernel.h"
-#include "tests/support/reference_number.h"
+#include "tools/fuzz/reference_number.h"
 
 namespace {
 
-using cvl::test::referenceNumber;
+using cvl::fuzz::referenceNumber;
 
 [[noreturn]] void mismatch(const char* reader, const char* what, std::string_view token) {
   std::fprintf(stderr, "%s's %s differs from std::from_chars on \"%.*s\"\n", reader, what,

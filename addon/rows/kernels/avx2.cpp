@@ -50,7 +50,7 @@ struct RowEnd {
 
 // The key of the token [begin, end), a boundary pair of the index.
 [[gnu::always_inline]] inline unsigned shapeKey(const char* data, const uint32_t* token) {
-  return cvl::numbers::shapeKey(token[1] - token[0], data[token[0]]);
+  return numbers::shapeKey(token[1] - token[0], data[token[0]]);
 }
 
 [[gnu::always_inline]] inline __m256i loadTwo(const void* low, const void* high) {
@@ -179,7 +179,7 @@ struct FourValues {
   for (int i = 0; i < 4; ++i) {
     if (missing[i] == 0 && ((far >> i) & 1) == 0) continue;
     if (missing[i] == 0) {
-      const int exponent = cvl::numbers::powerIndexExponent(powerIndex[i]) - 10;
+      const int exponent = numbers::powerIndexExponent(powerIndex[i]) - 10;
       const cvl::numbers::Parsed<double> product =
           numbers::exactProduct(static_cast<uint64_t>(mantissa[i]), exponent, powerIndex[i] >= 200);
       if (product.ok) {

@@ -10,6 +10,7 @@
 #include <tuple>
 #include <vector>
 
+#include "addon/assembly/loader_name.h"
 #include "addon/header/out_file_info.h"
 #include "standins/qvsdkbase/host_control.h"
 #include "tests/support/header_reading.h"

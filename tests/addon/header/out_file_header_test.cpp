@@ -16,13 +16,16 @@ namespace {
 using Strings = std::vector<std::string>;
 constexpr QvDataType D = cvl::kTypeDouble, I = cvl::kTypeInt32;
 
-// An accepted header's record: numColumns, numValues, numPoints, varNames, varDataTypes, columns
-// and zoneNames (numVariables and numZones are the lengths of the lists).
+// A column as the tables write it: name, type, the index of its variable, zone, shared.
+using ColumnRecord = std::tuple<std::string, QvDataType, int32_t, int32_t, bool>;
+// An accepted header's record: numColumns, numValues, numPoints, the dataset's variable names,
+// every variable's type, the columns and zoneNames (numVariables and numZones are the lengths of
+// the name lists).
 using Record = std::tuple<int32_t, int32_t, int64_t, Strings, std::vector<QvDataType>,
-                          std::vector<cvl::Column>, Strings>;
+                          std::vector<ColumnRecord>, Strings>;
 // The record of column name, of type type, feeding variable in zone; shared when asked.
-cvl::Column col(const std::string& name, QvDataType type, int32_t variable, int32_t zone = 0,
-                bool shared = false) {
+ColumnRecord col(const std::string& name, QvDataType type, int32_t variable, int32_t zone = 0,
+                 bool shared = false) {
   return {name, type, variable, zone, shared};
 }
 
@@ -32,8 +35,12 @@ void expectRecord(const std::string& path, const Record& r, const std::string& i
   const cvl::OutFileInfo& i = read.info;
   EXPECT_TRUE(read.accepted && read.messages.empty())
       << input << testing::PrintToString(read.messages);
-  EXPECT_EQ(Record(i.numColumns, i.numValues, i.numPoints, i.varNames, i.varDataTypes, i.columns,
-                   i.zoneNames),
+  std::vector<ColumnRecord> columns;
+  for (const cvl::Column& c : i.columns())
+    columns.emplace_back(c.name, c.dataType, c.variable.index(), c.zone, c.shared);
+  const auto names = i.dataSetVariableNames();
+  EXPECT_EQ(Record(i.numColumns, i.numValues, i.numPoints, Strings(names.begin(), names.end()),
+                   i.variableTypes(), columns, i.zoneNames),
             r)
       << input;
 }

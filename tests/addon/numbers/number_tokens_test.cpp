@@ -17,12 +17,12 @@
 #include "addon/rows/row_kernel.h"
 #include "standins/common_strutil/scanner.h"
 #include "tests/support/kernel_reading.h"
-#include "tests/support/reference_number.h"
+#include "tools/fuzz/reference_number.h"
 
 namespace {
 
 using namespace std::string_literals;
-using cvl::test::referenceNumber;
+using cvl::fuzz::referenceNumber;
 using qorvian::Scanner;
 
 // Doubles compare by their bits: -0.0 and the sign of a NaN count.

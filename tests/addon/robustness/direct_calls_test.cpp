@@ -28,7 +28,6 @@ namespace {
 
 constexpr QvDataType D = QV_DATATYPE_DOUBLE;
 using Strings = std::vector<std::string>;
-using I = cvl::OutFileInfo&;  // a record that a case changes
 
 // A fresh host, locked as during a load, with a dataset of the variables varNames; false when
 // the host refused it.
@@ -42,16 +41,28 @@ bool startDataSet(const Strings& varNames = {"a", "b"}) {
          args.appendStringList("VarNames", names) && QorUtilDataSetCreateX(args.getRef()) != 0;
 }
 
-// Two zones of two points, both variables double, two columns each, nothing shared.
-cvl::OutFileInfo twoZones() {
+// A column of a made-up record: the index of its variable, its zone, whether it is shared.
+struct ColumnPlace {
+  int variable;
+  int32_t zone;
+  bool shared;
+};
+const std::vector<ColumnPlace> kApart = {
+    {0, 0, false}, {1, 0, false}, {0, 1, false}, {1, 1, false}};
+
+// Zones "z A" and "z B" of two points: the given number of double variables, of which the
+// dataset has the first numVariables, and the given columns.
+cvl::OutFileInfo twoZones(const std::vector<ColumnPlace>& columns = kApart, int variables = 2,
+                          int32_t numVariables = 2) {
   cvl::OutFileInfo info;
   info.numPoints = 2;
   info.numValues = 4;
-  info.numVariables = 2;
-  info.varDataTypes = {D, D};
+  info.numVariables = numVariables;
   info.zoneNames = {"z A", "z B"};
-  info.columns = {
-      {"a", D, 0, 0, false}, {"b", D, 1, 0, false}, {"a", D, 0, 1, false}, {"b", D, 1, 1, false}};
+  std::vector<cvl::VariableRef> refs;
+  for (int v = 0; v < variables; ++v) refs.push_back(info.addVariable("v", D));
+  for (const ColumnPlace& c : columns)
+    info.addColumn({"v", D, refs[static_cast<size_t>(c.variable)], c.zone, c.shared});
   return info;
 }
 
@@ -60,32 +71,29 @@ TEST(DirectCalls, ZoneCreationRefusesWhatItCannotDescribeAndSharesOnlyKnownVaria
   using Zones = std::vector<std::pair<std::string, std::vector<QvZoneNum>>>;
   const Zones apart = {{"z A", {0, 0}}, {"z B", {0, 0}}};
   const Zones shared = {{"z A", {0, 0}}, {"z B", {0, 1}}};
+  const auto noZoneName = [] {
+    cvl::OutFileInfo info = twoZones();
+    info.zoneNames.clear();
+    return info;
+  };
   const struct {
     const char* name;
-    void (*change)(cvl::OutFileInfo&);
+    cvl::OutFileInfo info;
     Zones zones;  // none when refused
   } cases[] = {
-      {"as made", [](I) {}, apart},
-      {"no zone name", [](I i) { i.zoneNames.clear(); }, {}},
-      {"no variable", [](I i) { i.numVariables = 0; }, {}},
-      {"a type missing", [](I i) { i.varDataTypes.pop_back(); }, {}},
-      {"shared column", [](I i) { i.columns[1].shared = true; }, shared},
-      {"columns short", [](I i) { i.columns.resize(2), i.columns[1].shared = true; }, shared},
-      {"columns short, shared",
-       [](I i) { i.columns.resize(1), i.columns[0].shared = true, i.columns[0].variable = 1; },
+      {"as made", twoZones(), apart},
+      {"no zone name", noZoneName(), {}},
+      {"no variable", twoZones(kApart, 2, 0), {}},
+      {"more variables than described", twoZones(kApart, 2, 3), {}},
+      {"shared column", twoZones({{0, 0, false}, {1, 0, true}, {0, 1, false}, {1, 1, false}}),
        shared},
-      {"variable out of range",
-       [](I i) {
-         i.columns.resize(2), i.columns[0] = {"a", D, -1, 0, true},
-                              i.columns[1] = {"b", D, 2, 0, true};
-       },
-       apart},
+      {"columns short", twoZones({{0, 0, false}, {1, 0, true}}), shared},
+      {"columns short, shared", twoZones({{1, 0, true}}), shared},
+      {"shared variable the dataset lacks", twoZones({{2, 0, true}, {0, 0, false}}, 3), apart},
   };
   for (const auto& c : cases) {
     ASSERT_TRUE(startDataSet());
-    cvl::OutFileInfo info = twoZones();
-    c.change(info);
-    EXPECT_EQ(cvl::addZones(info, 1), !c.zones.empty()) << c.name;
+    EXPECT_EQ(cvl::addZones(c.info, 1), !c.zones.empty()) << c.name;
     Zones made;
     for (const qvsdkbase::Zone& zone : qvsdkbase::dataSet()->zones)
       made.emplace_back(zone.name, zone.shareZones);
@@ -99,21 +107,19 @@ TEST(DirectCalls, ZoneCreationRefusesWhatItCannotDescribeAndSharesOnlyKnownVaria
 TEST(DirectCalls, DataRowsRefuseARecordThatDoesNotPlaceEveryColumn) {
   const struct {
     const char* name;
-    void (*change)(cvl::OutFileInfo&);
+    cvl::OutFileInfo info;
   } cases[] = {
-      {"columns short", [](I i) { i.columns.pop_back(); }},
-      {"variable below 0", [](I i) { i.columns[3].variable = -1; }},
-      {"variable without a type", [](I i) { i.columns[3].variable = 2; }},
+      {"columns short", twoZones({kApart.begin(), kApart.end() - 1})},
+      {"a variable the dataset lacks",
+       twoZones({{0, 0, false}, {1, 0, false}, {0, 1, false}, {2, 1, false}}, 3)},
   };
   const cvl::test::TempDir dir;
   const std::string path = dir.write("z.out", "1 2 3 4\n5 6 7 8\n");
   for (const auto& c : cases) {
     ASSERT_TRUE(startDataSet());
-    cvl::OutFileInfo info = twoZones();
     qorvian::qorutilutil::AsciiFile file;
-    ASSERT_TRUE(cvl::addZones(info, 1) && file.open(path));
-    c.change(info);
-    EXPECT_FALSE(cvl::readDataRows(file, info, 1)) << c.name;
+    ASSERT_TRUE(cvl::addZones(twoZones(), 1) && file.open(path));
+    EXPECT_FALSE(cvl::readDataRows(file, c.info, 1)) << c.name;
     EXPECT_EQ(qvsdkbase::messages(), Strings{"Unable to access the values of the dataset"})
         << c.name;
     EXPECT_EQ(qvsdkbase::dataSet()->zones[0].values[0]->asDouble(0), 0) << c.name;
@@ -165,8 +171,10 @@ TEST(ChangingFile, RowsReadAreKeptAndMissingRowsFailTheLoadOnce) {
     // The line count, the header and the zone, as the load sequence makes them before the rows.
     qorvian::qorutilutil::AsciiFile file;
     cvl::OutFileInfo info;
-    ASSERT_TRUE(file.open(path) && cvl::readOutFileHeader(file, info) &&
-                startDataSet(info.varNames) && cvl::addZones(info, 1));
+    ASSERT_TRUE(
+        file.open(path) && cvl::readOutFileHeader(file, info) &&
+        startDataSet({info.dataSetVariableNames().begin(), info.dataSetVariableNames().end()}) &&
+        cvl::addZones(info, 1));
     ASSERT_EQ(info.numPoints, counted);
     dir.write("f.out", rows(c.rows, c.bytes));
     if (c.failedBefore) file.readLineAtOffset(uint64_t{1} << 40);  // no such line

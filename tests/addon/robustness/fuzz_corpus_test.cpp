@@ -17,7 +17,7 @@ TEST(FuzzCorpus, EveryInputKeepsTheLoadRules) {
   ASSERT_GE(inputs.size(), 60u) << CVL_FUZZ_CORPUS_DIR;
   const cvl::test::TempDir folder;
   for (const std::filesystem::path& input : inputs) {
-    const auto load = cvl::fuzz::loadFuzzInput(cvl::test::readWholeFile(input), folder);
+    const auto load = cvl::fuzz::loadFuzzInput(cvl::test::readWholeFile(input), folder.path());
     EXPECT_TRUE(load.violations.empty())
         << input.filename() << ": " << testing::PrintToString(load.violations)
         << testing::PrintToString(load.messages);

@@ -8,8 +8,9 @@
 #include <limits>
 #include <string>
 
+#include <CLI/CLI.hpp>
+
 #include "tools/bench/generator/byte_size.h"
-#include "tools/bench/generator/command_line.h"
 #include "tools/bench/generator/out_file_writer.h"
 
 namespace {
@@ -31,28 +32,28 @@ int main(int argc, char** argv) {
   int64_t regions = 0;
   int64_t shared = 0;
   int64_t seed = 1;
-  cvl::bench::CommandLine commandLine(
+  CLI::App app(
       "generate-out-file: writes a synthetic CONVERGE output file (*.out) for benchmarks.");
-  commandLine.addText("output", &output, "file to write (required)");
-  commandLine.addInteger("rows", &rows, "number of data rows");
-  commandLine.addText("size", &size, "target file size instead of --rows: 2M, 100M, 4.5GiB");
-  commandLine.addInteger("columns", &columns, "number of columns (default 20)");
-  commandLine.addInteger("regions", &regions,
-                         "regions, one zone each (default 0: a location row with no entries)");
-  commandLine.addInteger("shared", &shared,
-                         "leading columns at location (none), shared by all regions (default 0)");
-  commandLine.addInteger("seed", &seed, "seed of the values (default 1)");
-  std::string error;
-  if (!commandLine.parse(argc, argv, error)) {
-    std::cerr << error << "\n";
-    return 2;
+  app.add_option("--output", output, "file to write (required)")->type_name("FILE");
+  app.add_option("--rows", rows, "number of data rows");
+  app.add_option("--size", size, "target file size instead of --rows: 2M, 100M, 4.5GiB");
+  app.add_option("--columns", columns, "number of columns (default 20)");
+  app.add_option("--regions", regions,
+                 "regions, one zone each (default 0: a location row with no entries)");
+  app.add_option("--shared", shared,
+                 "leading columns at location (none), shared by all regions (default 0)");
+  app.add_option("--seed", seed, "seed of the values (default 1)");
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    return app.exit(e) == 0 ? 0 : 2;
   }
 
   cvl::bench::GeneratorOptions options;
   options.outputPath = output;
   options.seed = static_cast<uint64_t>(seed);
   if (output.empty() || (rows > 0) == !size.empty() || rows < 0) {
-    std::cerr << "give --output and one of --rows and --size\n" << commandLine.usage();
+    std::cerr << "give --output and one of --rows and --size\n" << app.help();
     return 2;
   }
   if (!toInt32(columns, options.layout.columns) || !toInt32(regions, options.layout.regions) ||
@@ -67,6 +68,7 @@ int main(int argc, char** argv) {
   }
 
   cvl::bench::GeneratedFile file;
+  std::string error;
   if (!cvl::bench::writeOutFile(options, file, error)) {
     std::cerr << "generate-out-file: " << error << "\n";
     return 1;

@@ -10,21 +10,26 @@
 #include <string>
 #include <vector>
 
+#include <CLI/CLI.hpp>
+
 #include "addon/header/out_file_header.h"
 #include "addon/header/out_file_info.h"
 #include "standins/qorutilutil_utils/ascii_file.h"
-#include "tools/bench/generator/command_line.h"
 #include "tools/bench/timing/run_statistics.h"
 
 int main(int argc, char** argv) {
   std::vector<std::string> files;
   int64_t runs = 9;
-  cvl::bench::CommandLine commandLine("cvl-bench-header: time of the header reader on each file.");
-  commandLine.addInteger("runs", &runs, "measured runs per file (default 9)");
-  commandLine.setArguments("FILE...", &files);
-  std::string error;
-  if (!commandLine.parse(argc, argv, error) || files.empty() || runs < 1) {
-    std::cerr << (error.empty() ? commandLine.usage() : error) << "\n";
+  CLI::App app("cvl-bench-header: time of the header reader on each file.");
+  app.add_option("--runs", runs, "measured runs per file (default 9)");
+  app.add_option("FILE", files, "the files to read")->type_name("FILE...");
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    return app.exit(e) == 0 ? 0 : 2;
+  }
+  if (files.empty() || runs < 1) {
+    std::cerr << app.help();
     return 2;
   }
 

@@ -30,8 +30,9 @@
 #include <string>
 #include <vector>
 
+#include <CLI/CLI.hpp>
+
 #include "standins/qvsdkbase/host_control.h"
-#include "tools/bench/generator/command_line.h"
 #include "tools/bench/timing/addon_load.h"
 #include "tools/bench/timing/fair_floor.h"
 #include "tools/bench/timing/floor_loop.h"
@@ -217,33 +218,32 @@ bool benchmarkFile(const std::string& path, const Settings& settings, cvl::bench
 int main(int argc, char** argv) {
   Settings settings;
   std::vector<std::string> files;
-  cvl::bench::CommandLine commandLine(
-      "cvl-bench-load: throughput of the loader add-on against the floor loops.");
-  commandLine.addInteger("runs", &settings.runs, "measured rounds per file (default 5)");
-  commandLine.addInteger("warmup", &settings.warmup, "unmeasured rounds before them (default 1)");
-  commandLine.addText("only", &settings.only,
-                      "the sides to run, comma-separated: floor, fair, loader, baseline (default: "
-                      "all that are available)");
-  commandLine.addText("addon", &settings.modulePath,
-                      "the add-on module (default: the benchmark's build of the add-on, "
-                      "libconvergeoutloader_bench.so, beside this program)");
-  commandLine.addText("kernel", &settings.kernel,
-                      "the row kernel of the side 'loader' (default: the best that this processor "
-                      "supports)");
-  commandLine.addText("baseline", &settings.baselinePath,
-                      "a second add-on module to compare with, run as the side 'baseline'");
-  commandLine.addFlag("check", &settings.check,
-                      "after the last load, compare the host's values with the file at its "
-                      "first, middle and last rows");
-  commandLine.setArguments("FILE...", &files);
-  std::string parseError;
-  if (!commandLine.parse(argc, argv, parseError)) {
-    std::cerr << parseError << "\n";
-    return 2;
+  CLI::App app("cvl-bench-load: throughput of the loader add-on against the floor loops.");
+  app.add_option("--runs", settings.runs, "measured rounds per file (default 5)");
+  app.add_option("--warmup", settings.warmup, "unmeasured rounds before them (default 1)");
+  app.add_option("--only", settings.only,
+                 "the sides to run, comma-separated: floor, fair, loader, baseline (default: all "
+                 "that are available)");
+  app.add_option("--addon", settings.modulePath,
+                 "the add-on module (default: the benchmark's build of the add-on, "
+                 "libconvergeoutloader_bench.so, beside this program)");
+  app.add_option("--kernel", settings.kernel,
+                 "the row kernel of the side 'loader' (default: the best that this processor "
+                 "supports)");
+  app.add_option("--baseline", settings.baselinePath,
+                 "a second add-on module to compare with, run as the side 'baseline'");
+  app.add_flag("--check", settings.check,
+               "after the last load, compare the host's values with the file at its first, "
+               "middle and last rows");
+  app.add_option("FILE", files, "the files to load")->type_name("FILE...");
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    return app.exit(e) == 0 ? 0 : 2;
   }
   if (settings.only.empty()) settings.only = "floor,fair,baseline,loader";
   if (files.empty() || settings.runs < 1 || settings.warmup < 0) {
-    std::cerr << commandLine.usage();
+    std::cerr << app.help();
     return 2;
   }
 

@@ -5,7 +5,7 @@
 #include <ostream>
 
 #include "standins/qvsdkbase/host_control.h"
-#include "tools/minihost/program/output_options.h"
+#include "tools/minihost/outputs/output_options.h"
 
 namespace cvl::minihost {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/minihost/program/output_options.h"
+#include "tools/minihost/program/output_arguments.h"
 
 namespace cvl::minihost {
 

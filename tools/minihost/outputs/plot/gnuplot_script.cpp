@@ -6,6 +6,7 @@
 #include <string>
 
 #include "tools/minihost/host/value_view.h"
+#include "tools/minihost/outputs/plot/axis_range.h"
 #include "tools/minihost/outputs/plot/trace_decimation.h"
 #include "tools/minihost/outputs/printable_text.h"
 
@@ -161,21 +162,9 @@ bool writePanel(ScriptText& script, const PlotPlan& plan, const qvsdkbase::DataS
     script << "EOD\n";
     plot += (plot.empty() ? "plot " : ", ") + block + " using 1:2 " + lineStyle(z);
   }
-  // The values' range with a margin of kMargin of it at either end, so no line runs along the
-  // frame; a unit around a single value, -1 to 1 for none.
-  if (low > high) {
-    low = -1;
-    high = 1;
-  } else if (low == high) {
-    const double pad = low == 0 ? 1 : std::abs(low) * 0.01;
-    low -= pad;
-    high += pad;
-  } else {
-    const double pad = (high - low) * kMargin;
-    low -= pad;
-    high += pad;
-  }
-  script << "set yrange [" << low << ":" << high << "]\n";
+  // The values' range with a margin of kMargin of it at either end; -1 to 1 for none.
+  const AxisRange range = paddedRange(low, high, kMargin, {-1, 1});
+  script << "set yrange [" << range.first << ":" << range.last << "]\n";
   // A panel without a trace still shows its frame, axes and titles.
   script << (plot.empty() ? "plot NaN notitle" : plot) << "\n";
   for (size_t z = 0; z < dataSet.zones.size(); ++z) {

@@ -8,6 +8,7 @@
 #include "tools/minihost/host/value_view.h"
 #include "tools/minihost/host/variable_lookup.h"
 #include "tools/minihost/outputs/output_file.h"
+#include "tools/minihost/outputs/plot/axis_range.h"
 #include "tools/minihost/outputs/plot/gnuplot_script.h"
 #include "tools/minihost/platform/program_pipe.h"
 
@@ -58,16 +59,9 @@ void chooseXRange(const qvsdkbase::DataSet& dataSet, PlotPlan& plan) {
       high = std::max(high, value);
     }
   }
-  if (low > high) {
-    low = 0;
-    high = 1;
-  } else if (low == high) {
-    const double pad = low == 0 ? 1 : std::abs(low) * 0.01;
-    low -= pad;
-    high += pad;
-  }
-  plan.xFirst = low;
-  plan.xLast = high;
+  const AxisRange range = paddedRange(low, high, 0, {0, 1});
+  plan.xFirst = range.first;
+  plan.xLast = range.last;
 }
 
 }  // namespace

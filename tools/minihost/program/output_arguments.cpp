@@ -1,4 +1,4 @@
-#include "tools/minihost/program/output_options.h"
+#include "tools/minihost/program/output_arguments.h"
 
 #include <charconv>
 

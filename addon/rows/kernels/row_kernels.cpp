@@ -1,4 +1,4 @@
-// The list of row kernels, and the one that loads use.
+// The list of row kernels, and the one that loads use; the kernels' common reader base.
 #include <atomic>
 #include <cstddef>
 #include <iterator>
@@ -37,6 +37,9 @@ std::atomic<const RowKernel*>& chosen() {
 }
 
 }  // namespace
+
+RowReader::RowReader() = default;
+RowReader::~RowReader() = default;
 
 std::span<const RowKernel* const> rowKernels() {
   return kKernels;

@@ -1,12 +1,12 @@
-// The number grammar told in terms of std::from_chars, as the tests and the number fuzzer check
-// the readers against it.
+// The number grammar told in terms of std::from_chars: the reference against which the number
+// fuzzer, and the tests of the readers, check what the readers read.
 #pragma once
 
 #include <charconv>
 #include <optional>
 #include <string_view>
 
-namespace cvl::test {
+namespace cvl::fuzz {
 
 // The value of token as a T, or nullopt when it is no number of the grammar: one leading '+'
 // may stand where a '-' could, and the whole token must convert without a range error.
@@ -19,4 +19,4 @@ std::optional<T> referenceNumber(std::string_view token) {
   return value;
 }
 
-}  // namespace cvl::test
+}  // namespace cvl::fuzz
