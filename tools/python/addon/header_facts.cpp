@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -54,8 +55,9 @@ std::vector<std::string> locationEntries(const qorvian::qorutilutil::AsciiFile& 
 std::vector<std::optional<std::string>> zoneRegions(const OutFileInfo& info,
                                                     const std::vector<std::string>& locations) {
   std::vector<std::optional<std::string>> regions(info.zoneNames.size());
-  for (size_t c = 0; c < info.columns.size() && c < locations.size(); ++c) {
-    const Column& column = info.columns[c];
+  const std::vector<Column>& columns = info.columns();
+  for (size_t c = 0; c < columns.size() && c < locations.size(); ++c) {
+    const Column& column = columns[c];
     const auto zone = static_cast<size_t>(column.zone);
     if (!column.shared && zone < regions.size() && !regions[zone]) regions[zone] = locations[c];
   }
@@ -76,15 +78,16 @@ bool readHeaderFacts(const std::string& fileName, HeaderFacts& facts) {
     return false;
   }
   facts = HeaderFacts{};
-  facts.variables = info.varNames;
-  for (size_t v = 0; v < info.varNames.size() && v < info.varDataTypes.size(); ++v) {
-    facts.integer.push_back(info.varDataTypes[v] == kTypeInt32);
+  const std::span<const std::string> variables = info.dataSetVariableNames();
+  facts.variables.assign(variables.begin(), variables.end());
+  for (size_t v = 0; v < variables.size(); ++v) {
+    facts.integer.push_back(info.variableTypes()[v] == kTypeInt32);
   }
   facts.zoneNames = info.zoneNames;
   facts.regions = zoneRegions(info, locationEntries(file));
-  for (const Column& column : info.columns) {
-    facts.columns.push_back(
-        {column.name, column.dataType == kTypeInt32, column.variable, column.zone, column.shared});
+  for (const Column& column : info.columns()) {
+    facts.columns.push_back({column.name, column.dataType == kTypeInt32, column.variable.index(),
+                             column.zone, column.shared});
   }
   facts.numValues = info.numValues;
   return true;
