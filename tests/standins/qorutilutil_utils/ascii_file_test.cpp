@@ -15,11 +15,13 @@ using namespace std::string_literals;
 // Reads content in sequence while !isEOF, and meanwhile some lines by position, from the last
 // back (each such read walks the file from its start), which leave the sequential reader and its
 // last line alone; compares each with lines. Reads past the last line fail.
-static void expectLines(const std::string& content, const std::vector<std::string>& lines) {
+static void expectLinesReadAs(const std::string& content, const std::vector<std::string>& lines,
+                              uint64_t wholeFileLimit) {
   const cvl::test::TempDir dir;
   const std::string path = dir.write("lines.txt", content);
   AsciiFile file;
-  ASSERT_TRUE(file.open(path));
+  ASSERT_TRUE(file.open(path, wholeFileLimit));
+  EXPECT_EQ(file.readsWhole(), wholeFileLimit > 0 && !content.empty());
   EXPECT_EQ(file.numLinesInFile(), lines.size());
   for (size_t i = 0, back = lines.size() - 1; i < lines.size(); ++i, --back) {
     const std::string_view line = file.isEOF() ? "(end)" : file.readLine();
@@ -30,14 +32,22 @@ static void expectLines(const std::string& content, const std::vector<std::strin
   }
   EXPECT_TRUE(file.isEOF() && !file.readFailed() && file.lineNumber() == lines.size());
   EXPECT_TRUE(file.readLine().empty() && file.readFailed());
-  ASSERT_TRUE(file.open(path));
+  ASSERT_TRUE(file.open(path, wholeFileLimit));
   EXPECT_TRUE(file.readLineAtOffset(lines.size()).empty() && file.readFailed());
   // A file whose reads fail (here: closed) counts no line and gives none, and says so.
   for (const bool byOffset : {false, true}) {
-    ASSERT_TRUE(file.open(path));
+    ASSERT_TRUE(file.open(path, wholeFileLimit));
     file.close();
     EXPECT_TRUE((byOffset ? file.readLineAtOffset(0).empty() : file.numLinesInFile() == 0) &&
                 file.readFailed());
+  }
+}
+
+// expectLinesReadAs with the file read whole (unless it is empty), then through the window.
+static void expectLines(const std::string& content, const std::vector<std::string>& lines) {
+  for (const uint64_t limit : {AsciiFile::kWholeFileLimit, uint64_t{0}}) {
+    SCOPED_TRACE(limit == 0 ? "read through the window" : "read whole");
+    expectLinesReadAs(content, lines, limit);
   }
 }
 
