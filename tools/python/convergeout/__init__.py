@@ -17,6 +17,8 @@ load_sweep(cases, file, params=None)
     parameters, an overlay on one grid, or a dask frame for a cluster.
 load_restarts(paths, on=None)
     The pieces of a restarted run joined into one series.
+follow(path, interval=1.0, timeout=None)
+    The rows of a file that a running solver is still writing, as they arrive.
 
 Examples
 --------
@@ -31,13 +33,15 @@ Examples
 
 from ._case import load_case
 from ._dataset import Dataset, LeftOut, Tolerated, Zone, load
-from ._errors import (ColumnsNotLoadedWarning, ConvergeoutWarning, HeaderToleratedWarning,
-                      LoadError, TailLeftOutWarning)
+from ._errors import (ColumnsNotLoadedWarning, ConvergeoutWarning, FileReplacedWarning,
+                      HeaderToleratedWarning, LoadError, TailLeftOutWarning)
+from ._follow import follow
 from ._restarts import load_restarts
 from ._sweep import Sweep, load_sweep, parse_case_name
 
 __version__ = "1.0.0"
 
-__all__ = ["ColumnsNotLoadedWarning", "ConvergeoutWarning", "Dataset", "HeaderToleratedWarning",
-           "LeftOut", "LoadError", "Sweep", "TailLeftOutWarning", "Tolerated", "Zone",
-           "__version__", "load", "load_case", "load_restarts", "load_sweep", "parse_case_name"]
+__all__ = ["ColumnsNotLoadedWarning", "ConvergeoutWarning", "Dataset", "FileReplacedWarning",
+           "HeaderToleratedWarning", "LeftOut", "LoadError", "Sweep", "TailLeftOutWarning",
+           "Tolerated", "Zone", "__version__", "follow", "load", "load_case", "load_restarts",
+           "load_sweep", "parse_case_name"]
