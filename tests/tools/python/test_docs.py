@@ -7,12 +7,12 @@ import sys
 import pytest
 
 import convergeout
-from convergeout import _case, _dataset, _errors, _follow, _restarts, _sweep
+from convergeout import _case, _dataset, _errors, _follow, _restarts, _sweep, engine
 from conftest import ROOT
 
 
 @pytest.mark.parametrize("module", [convergeout, _dataset, _errors, _case, _sweep, _restarts,
-                                    _follow],
+                                    _follow, engine],
                          ids=lambda m: m.__name__)
 def test_docstring_examples(module, monkeypatch):
     monkeypatch.chdir(ROOT)
