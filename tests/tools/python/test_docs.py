@@ -7,12 +7,13 @@ import sys
 import pytest
 
 import convergeout
-from convergeout import _case, _dataset, _errors, _follow, _restarts, _sweep, engine
+from convergeout import (_case, _dataset, _errors, _follow, _restarts, _steady, _sweep,
+                         engine)
 from conftest import ROOT
 
 
 @pytest.mark.parametrize("module", [convergeout, _dataset, _errors, _case, _sweep, _restarts,
-                                    _follow, engine],
+                                    _follow, _steady, engine],
                          ids=lambda m: m.__name__)
 def test_docstring_examples(module, monkeypatch):
     monkeypatch.chdir(ROOT)
@@ -31,3 +32,4 @@ def test_the_readme_example_draws_its_picture(tmp_path):
                           str(picture)], capture_output=True, text=True, check=True)
     assert run.stdout.startswith("3 files, 7 zones")
     assert picture.read_bytes()[:8] == b"\x89PNG\r\n\x1a\n" and picture.stat().st_size > 20000
+
