@@ -33,3 +33,13 @@ def test_the_readme_example_draws_its_picture(tmp_path):
     assert run.stdout.startswith("3 files, 7 zones")
     assert picture.read_bytes()[:8] == b"\x89PNG\r\n\x1a\n" and picture.stat().st_size > 20000
 
+
+def test_the_readme_examples_print_what_the_code_gives(monkeypatch):
+    monkeypatch.chdir(ROOT)
+    text = (ROOT / "README.md").read_text()
+    blocks = [part.split("```", 1)[0] for part in text.split("```pycon\n")[1:]]
+    assert len(blocks) >= 2
+    test = doctest.DocTestParser().get_doctest("\n".join(blocks), {}, "README.md", "README.md", 0)
+    runner = doctest.DocTestRunner(optionflags=doctest.NORMALIZE_WHITESPACE)
+    runner.run(test)
+    assert runner.summarize(verbose=False) == (0, len(test.examples))
