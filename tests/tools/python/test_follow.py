@@ -56,14 +56,14 @@ def test_rows_given_as_they_arrive_equal_a_load_of_the_whole_file(tmp_path, monk
     data = change(data) if change else data
     path = tmp_path / "followed.out"
     reads = []
-    real_pread = os.pread
+    real_preadv = os.preadv
 
-    def counted_pread(fd, length, offset):
-        got = real_pread(fd, length, offset)
-        reads.append((offset, len(got)))
+    def counted_preadv(fd, buffers, offset):
+        got = real_preadv(fd, buffers, offset)
+        reads.append((offset, got))
         return got
 
-    monkeypatch.setattr(os, "pread", counted_pread)
+    monkeypatch.setattr(os, "preadv", counted_preadv)
     # Cuts anywhere: inside the header, inside a number, just after a line end.
     chooser = random.Random(len(data))
     cuts = sorted(chooser.sample(range(1, len(data)), 40)) + [data.index(b"\n") + 1]

@@ -13,8 +13,10 @@ from ._errors import FileReplacedWarning, LoadError, check_options, checked_file
 from ._variables import VariableNames
 
 #: The most bytes read in one poll: a file that is already large is read, and given, in parts
-#: of about this size, so that memory stays bounded.
-_MOST_PER_READ = 64 << 20
+#: of about this size, into one buffer that is used again, so that memory stays bounded.
+_MOST_PER_READ = 16 << 20
+#: The bytes that the row reader may look at before and after the rows it reads.
+_PADDING = _native.ROW_PADDING
 #: A file's header: five lines, then the first data row, which fixes how many values rows have.
 _HEADER_LINES = 5
 
@@ -30,7 +32,8 @@ def follow(path: PathLike, interval: float = 1.0, timeout: Optional[float] = Non
     and a last line without its line end is never given: it waits for the rest of its row.
 
     Each byte of the file is read once: the file stays open, and each poll reads only what was
-    added since the last (and gives a large file in parts of about 64 MB). A file that is
+    added since the last (and gives a large file in parts of about 16 MB), into a buffer where
+    the loader's row reader reads the rows in place. A file that is
     replaced by another one or cut short (a restarted run) is noticed: a
     :class:`FileReplacedWarning`, then the new file's rows from its start, numbered from 0.
 
@@ -81,11 +84,13 @@ def follow(path: PathLike, interval: float = 1.0, timeout: Optional[float] = Non
     if timeout is not None:
         _check_seconds("timeout", timeout)
     name = checked_file(path)
-    return _follow(_FollowedFile(name, header == "lenient"), float(interval), timeout)
+    return _follow(name, header == "lenient", float(interval), timeout)
 
 
-def _follow(followed: _FollowedFile, interval: float, timeout: Optional[float]
+def _follow(name: bytes, lenient_header: bool, interval: float, timeout: Optional[float]
             ) -> Iterator[Dataset]:
+    # The file is opened by the first next(), so that a generator never started holds nothing.
+    followed = _FollowedFile(name, lenient_header)
     try:
         quiet_since = time.monotonic()
         while True:
@@ -125,7 +130,10 @@ class _FollowedFile:
 
     def _restart(self) -> None:
         self.offset = 0            # the bytes read so far: the next read starts here
-        self.pending = b""         # read, but not yet a whole row (or a whole header)
+        # The bytes read but not yet given as rows (an unfinished row, or a header not yet whole)
+        # are buffer[start:end], with _PADDING bytes of room before and after them.
+        self.buffer = bytearray(2 * _PADDING + (1 << 16))
+        self.start = self.end = _PADDING
         self.blocks = None         # the rows' reader, once the header is read
         self.header: dict = {}
         self.names: Optional[VariableNames] = None
@@ -164,21 +172,21 @@ class _FollowedFile:
         size = os.fstat(self.fd).st_size
         if size <= self.offset:
             return False, None
-        added = os.pread(self.fd, min(size - self.offset, _MOST_PER_READ), self.offset)
-        self.offset += len(added)
-        if not added:
+        wanted = min(size - self.offset, _MOST_PER_READ)
+        self._make_room(wanted)
+        with memoryview(self.buffer) as view:
+            got = os.preadv(self.fd, [view[self.end:self.end + wanted]], self.offset)
+        self.offset += got
+        self.end += got
+        if got == 0:
             return False, None
-        if self.blocks is None:
-            self.pending += added
-            if not self._read_header():
-                return True, None
-            added, self.pending = self.pending, b""
-        whole = added.rfind(b"\n") + 1
-        if whole == 0:
-            self.pending += added
+        if self.blocks is None and not self._read_header():
             return True, None
-        values, rows, fault = self.blocks.read(self.pending, memoryview(added)[:whole])
-        self.pending = added[whole:]
+        whole = self.buffer.rfind(b"\n", self.start, self.end) + 1
+        if whole <= self.start:
+            return True, None
+        values, rows, fault = self.blocks.read(self.buffer, self.start, whole)
+        self.start = whole
         dataset = self._dataset(values, rows) if rows else None
         self.points += rows
         if fault is not None:
@@ -186,20 +194,36 @@ class _FollowedFile:
             self.fault = LoadError([f'File "{self.shown}", line {line}: {fault}'])
         return True, dataset
 
+    def _make_room(self, wanted: int) -> None:
+        """Room for `wanted` more bytes after those kept, and the padding after them: the kept
+        bytes (an unfinished row) move to the front, and the buffer grows when that is not
+        enough."""
+        kept = self.end - self.start
+        needed = 2 * _PADDING + kept + wanted
+        if self.end + wanted + _PADDING <= len(self.buffer):
+            return
+        if needed > len(self.buffer):
+            grown = bytearray(max(needed, 2 * len(self.buffer)))
+            grown[_PADDING:_PADDING + kept] = self.buffer[self.start:self.end]
+            self.buffer = grown
+        else:
+            self.buffer[_PADDING:_PADDING + kept] = self.buffer[self.start:self.end]
+        self.start, self.end = _PADDING, _PADDING + kept
+
     def _read_header(self) -> bool:
-        """Reads the header once the first data row is whole, keeping the rows in `pending`.
-        False while it is not; raises LoadError for a header the loader refuses."""
-        ends = _line_ends(self.pending, _HEADER_LINES + 1)
+        """Reads the header once the first data row is whole, leaving the rows (from line 6 on)
+        to be read. False while it is not; raises LoadError for a header the loader refuses."""
+        ends = _line_ends(self.buffer, self.start, self.end, _HEADER_LINES + 1)
         if len(ends) <= _HEADER_LINES:
             return False
-        text = memoryview(self.pending)[:ends[_HEADER_LINES]]
-        messages, header, notes, blocks = _native.read_header_text(self.name, text,
-                                                                   self.lenient_header)
+        with memoryview(self.buffer) as view:
+            messages, header, notes, blocks = _native.read_header_text(
+                self.name, view[self.start:ends[_HEADER_LINES]], self.lenient_header)
         if header is None:
             raise LoadError(messages)
         self.header, self.blocks = header, blocks
         self.names = VariableNames(header["variables"])
-        self.pending = self.pending[ends[_HEADER_LINES - 1]:]  # the rows, from line 6 on
+        self.start = ends[_HEADER_LINES - 1]
         self._tolerated = [Tolerated(self.shown, line, token) for note in notes
                            for line, token in note["header"]]
         self._warn = True
@@ -226,12 +250,13 @@ def _check_seconds(option: str, value) -> None:
         raise ValueError(f"{option}={value!r}: {option} is a number of seconds, 0 or more")
 
 
-def _line_ends(data: bytes, count: int) -> List[int]:
-    """The offsets just past the first `count` line ends of data (fewer where it has fewer)."""
+def _line_ends(data: bytearray, start: int, end: int, count: int) -> List[int]:
+    """The offsets just past the first `count` line ends of data[start:end] (fewer where it has
+    fewer)."""
     ends: List[int] = []
-    at = 0
+    at = start
     while len(ends) < count:
-        at = data.find(b"\n", at) + 1
+        at = data.find(b"\n", at, end) + 1
         if at == 0:
             break
         ends.append(at)

@@ -15,5 +15,7 @@ def read_header_text(file_name: bytes, text: _Bytes, lenient_header: bool = Fals
 class RowBlocks:
     @property
     def zones(self) -> List[Tuple[List[int], List[int]]]: ...
-    def read(self, pending: _Bytes, lines: _Bytes) -> Tuple[List[List[Any]], int,
-                                                               Optional[str]]: ...
+    def read(self, buffer: _Bytes, start: int, end: int) -> Tuple[List[List[Any]], int,
+                                                                     Optional[str]]: ...
+
+ROW_PADDING: int

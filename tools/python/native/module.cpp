@@ -4,6 +4,7 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -188,18 +189,28 @@ py::list zoneLayout(const cvl::python::RowBlocks& blocks) {
   return zones;
 }
 
-// Reads a block of whole lines, `pending` then `lines`, into new arrays: (per zone the list of its
-// arrays, as zoneLayout orders them; the rows read whole; the first faulty row's message or None).
-// An array shared by several zones is one ndarray object in each.
-py::tuple readBlock(cvl::python::RowBlocks& blocks, const py::buffer& pending,
-                    const py::buffer& lines) {
-  py::buffer_info pendingInfo, linesInfo;
-  const std::string_view pendingBytes = bytesOf(pending, pendingInfo);
-  const std::string_view lineBytes = bytesOf(lines, linesInfo);
+// Reads the block [start, end) of buffer, whole lines with kRowPadding bytes of buffer before and
+// after them, in place into new arrays: (per zone the list of its arrays, as zoneLayout orders
+// them; the rows read whole; the first faulty row's message or None). An array shared by several
+// zones is one ndarray object in each. ValueError for a block without that room around it or
+// whose last line has no line end.
+py::tuple readBlock(const cvl::python::RowBlocks& blocks, const py::buffer& buffer, size_t start,
+                    size_t end) {
+  py::buffer_info info;
+  const std::string_view bytes = bytesOf(buffer, info);
+  constexpr size_t kPadding = cvl::python::kRowPadding;
+  if (start > end || start < kPadding || end > bytes.size() || bytes.size() - end < kPadding) {
+    throw py::value_error("a block of rows needs " + std::to_string(kPadding) +
+                          " bytes of its buffer before and after it");
+  }
+  const std::string_view lines = bytes.substr(start, end - start);
+  if (!lines.empty() && lines.back() != '\n') {
+    throw py::value_error("a block of rows must end with a line end");
+  }
   int64_t count = 0;
   {
     const py::gil_scoped_release unlocked;
-    count = blocks.takeBlock(pendingBytes, lineBytes);
+    count = std::count(lines.begin(), lines.end(), '\n');
   }
   std::vector<py::array> arrays;
   std::vector<void*> values;
@@ -213,7 +224,7 @@ py::tuple readBlock(cvl::python::RowBlocks& blocks, const py::buffer& pending,
   int64_t read = 0;
   {
     const py::gil_scoped_release unlocked;
-    read = blocks.readBlock(values, fault);
+    read = blocks.readBlock(lines, count, values, fault);
   }
   if (read < count) {
     for (py::array& array : arrays) {
@@ -319,10 +330,12 @@ PYBIND11_MODULE(_native, module) {
       .def_property_readonly("zones", &zoneLayout,
                              "Per zone: (numbers, shared), the variables (from 0) it has values "
                              "of and the zone (from 1) whose values each shares, or 0.")
-      .def("read", &readBlock, py::arg("pending"), py::arg("lines"),
-           "read(pending, lines) -> (values per zone, rows, fault or None): the rows of the "
-           "whole lines pending + lines, read as a load reads rows, into new arrays; the rows "
-           "before the first faulty one, whose message is fault.");
+      .def("read", &readBlock, py::arg("buffer"), py::arg("start"), py::arg("end"),
+           "read(buffer, start, end) -> (values per zone, rows, fault or None): the rows of the "
+           "whole lines buffer[start:end], read in place as a load reads rows (ROW_PADDING "
+           "bytes of buffer before and after them), into new arrays; the rows before the first "
+           "faulty one, whose message is fault.");
+  module.attr("ROW_PADDING") = cvl::python::kRowPadding;
 
   module.def(
       "split_unit",

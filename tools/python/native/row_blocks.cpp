@@ -1,7 +1,6 @@
 #include "tools/python/native/row_blocks.h"
 
 #include <algorithm>
-#include <cstring>
 #include <stdexcept>
 #include <utility>
 
@@ -59,31 +58,19 @@ RowBlocks::RowBlocks(HeaderFacts facts) : facts_(std::move(facts)) {
   }
 }
 
-int64_t RowBlocks::takeBlock(std::string_view pending, std::string_view lines) {
-  const std::string_view last = lines.empty() ? pending : lines;
-  if (!last.empty() && last.back() != '\n') {
-    throw std::invalid_argument("a block of rows must end with a line end");
-  }
-  blockSize_ = pending.size() + lines.size();
-  buffer_.resize(kRowPadding + blockSize_ + kRowPadding);
-  char* const block = buffer_.data() + kRowPadding;
-  std::memcpy(block, pending.data(), pending.size());
-  std::memcpy(block + pending.size(), lines.data(), lines.size());
-  blockLines_ = std::count(block, block + blockSize_, '\n');
-  return blockLines_;
-}
-
-int64_t RowBlocks::readBlock(std::span<void* const> values, const char*& fault) {
+int64_t RowBlocks::readBlock(std::string_view lines, int64_t rows, std::span<void* const> values,
+                             const char*& fault) const {
   fault = nullptr;
   if (values.size() != arrays_.size()) {
     throw std::invalid_argument("readBlock takes one pointer per array");
   }
-  if (blockLines_ == 0) return 0;
-  targets_.clear();
+  if (rows == 0) return 0;
+  std::vector<rows::ColumnTarget> targets;
+  targets.reserve(columnArrays_.size());
   for (const size_t array : columnArrays_)
-    targets_.push_back({values[array], arrays_[array].integer});
-  return packageApi().readRows(buffer_.data() + kRowPadding, blockSize_, blockLines_,
-                               targets_.data(), targets_.data() + targets_.size(), fault);
+    targets.push_back({values[array], arrays_[array].integer});
+  return packageApi().readRows(lines.data(), lines.size(), rows, targets.data(),
+                               targets.data() + targets.size(), fault);
 }
 
 }  // namespace cvl::python

@@ -1,6 +1,6 @@
 // The rows of a file that the package follows while a solver writes it: each block of whole lines
-// that the package read from the file is read by the loader's own row kernel into new value
-// arrays, laid out as a load lays out the file's zones. Nothing here touches Python.
+// that the package read from the file is read in place by the loader's own row kernel into new
+// value arrays, laid out as a load lays out the file's zones. Nothing here touches Python.
 #ifndef CVL_TOOLS_PYTHON_NATIVE_ROW_BLOCKS_H
 #define CVL_TOOLS_PYTHON_NATIVE_ROW_BLOCKS_H
 
@@ -42,26 +42,20 @@ class RowBlocks {
   // Per zone of the file, in order: the variables it has values of, in order.
   const std::vector<std::vector<ZoneVariable>>& zones() const { return zones_; }
 
-  // Takes a copy of the block of whole lines that `pending` and then `lines` make (empty, or
-  // ending with '\n'), for readBlock, and returns its number of lines. Throws
-  // std::invalid_argument for a block whose last line has no line end, std::bad_alloc.
-  int64_t takeBlock(std::string_view pending, std::string_view lines);
-
-  // Reads the rows of the block taken last into values, one pointer per entry of arrays(), each
-  // to room for as many values (double, or int32_t for an integer array) as takeBlock returned.
-  // Returns the number of rows read whole; fault is the message of the first faulty row, the
-  // one after them, or null. REQUIRES: startAddOn returned true.
-  int64_t readBlock(std::span<void* const> values, const char*& fault);
+  // Reads the rows of lines, a block of `rows` whole lines (each ends with '\n'; the kRowPadding
+  // bytes before and after it are readable), into values: one pointer per entry of arrays(),
+  // each to room for `rows` values (double, or int32_t for an integer array). Returns the number
+  // of rows read whole; fault is the message of the first faulty row, the one after them, or
+  // null. Allocates nothing per row. Throws std::invalid_argument for values of another count,
+  // std::bad_alloc. REQUIRES: startAddOn returned true.
+  int64_t readBlock(std::string_view lines, int64_t rows, std::span<void* const> values,
+                    const char*& fault) const;
 
  private:
   HeaderFacts facts_;
   std::vector<Array> arrays_;
   std::vector<std::vector<ZoneVariable>> zones_;
   std::vector<size_t> columnArrays_;  // per column read from each row: its array
-  std::vector<rows::ColumnTarget> targets_;
-  std::vector<char> buffer_;  // kRowPadding bytes, the block, kRowPadding bytes
-  size_t blockSize_ = 0;
-  int64_t blockLines_ = 0;
 };
 
 }  // namespace cvl::python
