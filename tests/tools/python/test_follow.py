@@ -9,6 +9,7 @@ import numpy as np
 import pytest
 
 import convergeout
+from convergeout import _follow
 from conftest import (EXAMPLES, REALDATA, time_out_rows, write_out_file, write_spray_rate,
                       write_time_out)
 
@@ -76,9 +77,14 @@ def test_rows_given_as_they_arrive_equal_a_load_of_the_whole_file(tmp_path, monk
     assert sum(n for _, n in reads) == len(data)
     assert [offset for offset, _ in reads] == list(np.cumsum([0] + [n for _, n in reads])[:-1])
     assert len(given) > 10
+    assert_same_rows(given, whole)
+
+
+def assert_same_rows(given, whole):
+    """The datasets given hold, one after the other, the rows of the dataset whole."""
     points = 0
     for ds in given:
-        assert ds.variables == whole.variables and ds.files == [str(path)]
+        assert ds.variables == whole.variables and ds.files == whole.files
         assert ds.columns_not_loaded == whole.columns_not_loaded
         assert {z.first_point for z in ds} == {points}
         points += ds.zone(1).points
@@ -93,6 +99,18 @@ def test_rows_given_as_they_arrive_equal_a_load_of_the_whole_file(tmp_path, monk
             assert np.array_equal(joined.view(np.uint8), values.view(np.uint8)), name
     # Shared columns stay shared within each part.
     assert all(ds.zone(z.number).shared == z.shared for ds in given for z in whole)
+
+
+def test_a_file_read_in_small_parts_gives_the_same_rows(tmp_path, monkeypatch):
+    # Polls of 50 bytes into a buffer that starts at 16: a header and rows longer than a read,
+    # kept across polls, moved to the buffer's front and grown.
+    monkeypatch.setattr(_follow, "_MOST_PER_READ", 50)
+    monkeypatch.setattr(_follow, "_FIRST_BUFFER", 16)
+    path = tmp_path / "regions.out"
+    path.write_bytes((EXAMPLES / "regions_cycle1.out").read_bytes())
+    given = list(convergeout.follow(path, interval=0, timeout=0))
+    assert len(given) > 100
+    assert_same_rows(given, convergeout.load(path))
 
 
 # (a row the loader refuses, as the third of four; its message)

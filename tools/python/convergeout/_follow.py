@@ -15,6 +15,8 @@ from ._variables import VariableNames
 #: The most bytes read in one poll: a file that is already large is read, and given, in parts
 #: of about this size, into one buffer that is used again, so that memory stays bounded.
 _MOST_PER_READ = 16 << 20
+#: The buffer's first size: it grows to hold what one poll reads and an unfinished row.
+_FIRST_BUFFER = 1 << 16
 #: The bytes that the row reader may look at before and after the rows it reads.
 _PADDING = _native.ROW_PADDING
 #: A file's header: five lines, then the first data row, which fixes how many values rows have.
@@ -132,7 +134,7 @@ class _FollowedFile:
         self.offset = 0            # the bytes read so far: the next read starts here
         # The bytes read but not yet given as rows (an unfinished row, or a header not yet whole)
         # are buffer[start:end], with _PADDING bytes of room before and after them.
-        self.buffer = bytearray(2 * _PADDING + (1 << 16))
+        self.buffer = bytearray(2 * _PADDING + _FIRST_BUFFER)
         self.start = self.end = _PADDING
         self.blocks = None         # the rows' reader, once the header is read
         self.header: dict = {}
