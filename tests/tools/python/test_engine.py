@@ -154,12 +154,19 @@ def test_what_cannot_be_computed_is_refused_with_its_reason(tmp_path, rows, keyw
         engine.cycle_results(zone, **keywords)
 
 
-def test_si_needs_units_it_knows(tmp_path):
-    zone = engine_zone(tmp_path / "thermo.out", [0, 1], [1, 2], [1, 2], [0, 1],
-                       units=("(DEG)", "(psi)", "(m^3)", "(J)"))
+def test_si_converts_the_units_it_knows(tmp_path):
+    # 1 bar over 1 L of 2 L swept, given in the file's units: 100 J, an IMEP of 0.5 bar.
+    zone = engine_zone(tmp_path / "thermo.out", [0, 1], [1, 1], [1, 2], [0, 1],
+                       units=("(DEG)", "(bar)", "(L)", "(J)"))
+    found = engine.cycle_results(zone, displacement=2, si=True)
+    assert found["work"] == pytest.approx(100.0) and found["imep"] == pytest.approx(0.5e5)
+    assert (found["displacement"], found["units"]["displacement"]) == (2e-3, "m^3")
+    assert engine.cycle_results(zone, displacement=2)["imep"] == 0.5
+    psi = engine_zone(tmp_path / "psi.out", [0, 1], [1, 2], [1, 2], [0, 1],
+                      units=("(DEG)", "(psi)", "(m^3)", "(J)"))
     with pytest.raises(ValueError, match="cannot convert the pressure unit 'psi'"):
-        engine.cycle_results(zone, si=True)
-    assert engine.cycle_results(zone)["units"]["imep"] == "psi"
+        engine.cycle_results(psi, si=True)
+    assert engine.cycle_results(psi)["units"]["imep"] == "psi"
 
 
 def test_a_sweep_gives_a_row_per_case_and_cycle_with_its_parameters(tmp_path):

@@ -106,9 +106,9 @@ def _check_crank(crank: _Column, rows: slice = slice(None)) -> None:
     steps = np.diff(angles)
     if not np.all(steps > 0):
         at = int(np.argmin(steps > 0)) + 1
-        raise ValueError(f'"{crank.name}" does not increase strictly: at point {at} it goes '
-                         f"from {angles[at - 1]!r} to {angles[at]!r} (a restarted run? join its "
-                         "pieces with load_restarts)")
+        raise ValueError(f'"{crank.name}" does not increase strictly: at point '
+                         f"{at + (rows.start or 0)} it goes from {angles[at - 1]!r} to "
+                         f"{angles[at]!r} (a restarted run? join its pieces with load_restarts)")
 
 
 def _factor(table: Dict[str, float], unit: Optional[str], what: str) -> float:
@@ -153,9 +153,11 @@ def _results(crank: _Column, pressure: _Column, volume: _Column, heat: _Column, 
     angles = crank.values[rows]
     p = pressure.values[rows]
     v = volume.values[rows]
+    to_cubic_metres = 1.0
     if si:
         p = p * _factor(_TO_PASCAL, pressure.unit, "pressure")
-        v = v * _factor(_TO_CUBIC_METRE, volume.unit, "volume")
+        to_cubic_metres = _factor(_TO_CUBIC_METRE, volume.unit, "volume")
+        v = v * to_cubic_metres
     peak = int(np.argmax(p))
     rise = np.gradient(p, angles)
     fastest = int(np.argmax(rise))
@@ -167,7 +169,7 @@ def _results(crank: _Column, pressure: _Column, volume: _Column, heat: _Column, 
             raise ValueError(f'"{volume.name}" does not change over the rows: give the '
                              "displacement")
     else:
-        swept = float(displacement)
+        swept = float(displacement) * to_cubic_metres
     span = angles[-1] - angles[0] + (angles[-1] - angles[-2])
     return {"peak_pressure": float(p[peak]), "peak_pressure_crank": float(angles[peak]),
             "max_pressure_rise": float(rise[fastest]),
