@@ -57,24 +57,21 @@ def _parser() -> argparse.ArgumentParser:
 
 
 class _Run:
-    """The values seen so far, per zone and variable, in the pieces that arrived."""
+    """The values of one file seen so far, per zone and variable, in the pieces that arrived."""
 
     def __init__(self, first: Dataset, wanted: Sequence[str]) -> None:
         self.names = first._names
         positions = [self.names.find(name) for name in wanted]  # KeyError for an unknown one
         self.x = 0
-        self.shown = [p for p in dict.fromkeys(positions) if p != self.x]
+        # The variables shown against the first (the first itself when it is all that was named).
+        self.shown = [p for p in dict.fromkeys(positions) if p != self.x] or [self.x]
         self.pieces: Dict[Tuple[int, int], List[np.ndarray]] = {}
         self.zone_names: Dict[int, str] = {}
 
     def add(self, dataset: Dataset) -> None:
-        if dataset._names.full != self.names.full:  # a replaced file with other variables
-            raise KeyError("the file's variables changed: " + ", ".join(dataset.variables))
-        if dataset.zone(1).first_point == 0:  # a file read again from its start
-            self.pieces.clear()
         for zone in dataset:
             self.zone_names[zone.number] = zone.name
-            for position in [self.x] + self.shown:
+            for position in dict.fromkeys([self.x] + self.shown):
                 if position in zone._slot:
                     self.pieces.setdefault((zone.number, position), []).append(
                         zone._values_at(position))
@@ -93,7 +90,7 @@ def _latest(run: _Run, dataset: Dataset, options) -> List[str]:
     for zone in dataset:
         last = zone.first_point + zone.points - 1
         parts = [f"point {last}", zone.name]
-        for position in [run.x] + run.shown:
+        for position in dict.fromkeys([run.x] + run.shown):
             if position in zone._slot:
                 parts.append(f"{run.names.full[position]} = {zone._values_at(position)[-1]:.7g}")
         lines.append("  ".join(parts))
@@ -103,7 +100,8 @@ def _latest(run: _Run, dataset: Dataset, options) -> List[str]:
             values = run.values(zone.number, position)
             if values is None:
                 continue
-            cycles = _cycle_starts(run.values(zone.number, run.x)) if options.per_cycle else None
+            crank = run.values(zone.number, run.x)
+            cycles = _cycle_starts(crank) if options.per_cycle and crank is not None else None
             found = steady(values, options.steady, rtol=options.rtol, atol=options.atol,
                            cycles=cycles)
             unit = "cycles" if options.per_cycle else "points"
@@ -164,7 +162,7 @@ def _watch(options) -> int:
     try:
         for dataset in follow(options.file, interval=options.interval, timeout=options.timeout,
                               header=options.header):
-            if run is None:
+            if run is None or dataset.zone(1).first_point == 0:  # a file, or a replaced one
                 run = _Run(dataset, options.variables)
                 if options.per_cycle and dataset.unit(dataset.variables[0]) != "DEG":
                     print(f"--per-cycle needs a crank angle (DEG) as the file's first "
