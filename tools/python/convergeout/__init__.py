@@ -49,6 +49,6 @@ from . import engine
 __version__ = "1.0.0"
 
 __all__ = ["ColumnsNotLoadedWarning", "ConvergeoutWarning", "Dataset", "FileReplacedWarning",
-           "HeaderToleratedWarning", "LeftOut", "LoadError", "Steadiness", "Sweep", "TailLeftOutWarning",
-           "Tolerated", "Zone", "__version__", "engine", "follow", "load", "load_case", "load_restarts",
-           "load_sweep", "parse_case_name", "steady"]
+           "HeaderToleratedWarning", "LeftOut", "LoadError", "Steadiness", "Sweep",
+           "TailLeftOutWarning", "Tolerated", "Zone", "__version__", "engine", "follow", "load",
+           "load_case", "load_restarts", "load_sweep", "parse_case_name", "steady"]

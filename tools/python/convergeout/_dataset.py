@@ -409,8 +409,8 @@ class Dataset:
                  "_tolerated", "_left_out")
 
     def __init__(self, title: str, variables: Union[Sequence[str], VariableNames],
-                 zones: Sequence[Zone],
-                 files: Sequence[str], integer: Optional[Sequence[bool]] = None,
+                 zones: Sequence[Zone], files: Sequence[str],
+                 integer: Optional[Sequence[bool]] = None,
                  columns_not_loaded: Optional[Dict[str, List[str]]] = None,
                  tolerated: Sequence[Tolerated] = (), left_out: Sequence[LeftOut] = ()) -> None:
         self._title = title

@@ -165,8 +165,10 @@ def _index(pandas, zones, lengths, with_cases: bool, points, point_label: str):
         codes.append(code)
     if points is None:
         firsts = [zone.first_point for _, zone in zones]
-        levels.append(np.arange(max((f + n for f, n in zip(firsts, lengths)), default=0)))
-        codes.append(np.concatenate([np.arange(f, f + n) for f, n in zip(firsts, lengths)])
+        low = min(firsts, default=0)
+        levels.append(np.arange(low, max((f + n for f, n in zip(firsts, lengths)), default=0)))
+        codes.append(np.concatenate([np.arange(f - low, f - low + n)
+                                     for f, n in zip(firsts, lengths)])
                      if lengths else np.zeros(0, np.int64))
     else:
         code, level = pandas.factorize(points)
