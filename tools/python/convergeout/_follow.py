@@ -35,9 +35,11 @@ def follow(path: PathLike, interval: float = 1.0, timeout: Optional[float] = Non
 
     Each byte of the file is read once: the file stays open, and each poll reads only what was
     added since the last (and gives a large file in parts of about 16 MB), into a buffer where
-    the loader's row reader reads the rows in place. A file that is
-    replaced by another one or cut short (a restarted run) is noticed: a
-    :class:`FileReplacedWarning`, then the new file's rows from its start, numbered from 0.
+    the loader's row reader reads the rows in place. Nothing is given until the header and the
+    first data row are whole. A file that is replaced by another one or cut short (a restarted
+    run) is noticed: a :class:`FileReplacedWarning`, then the new file's rows from its start,
+    numbered from 0. A file cut short and written past its old length between two polls cannot
+    be told from one that grew.
 
     Parameters
     ----------
