@@ -79,6 +79,7 @@ bool readHeaderFacts(const std::string& fileName, HeaderFacts& facts) {
     return false;
   }
   facts = HeaderFacts{};
+  facts.title = info.title;
   const std::span<const std::string> variables = info.dataSetVariableNames();
   facts.variables.assign(variables.begin(), variables.end());
   for (size_t v = 0; v < variables.size(); ++v) {

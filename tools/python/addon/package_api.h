@@ -62,6 +62,7 @@ struct HeaderColumn {
 
 // A file's header as the loader reads it, without its rows.
 struct HeaderFacts {
+  std::string title;                    // the dataset title an accepted banner line gives
   std::vector<std::string> variables;  // the variables' full names, in order
   std::vector<bool> integer;           // per variable: a 32-bit integer, else a double
   std::vector<std::string> zoneNames;  // per zone of the file, in order

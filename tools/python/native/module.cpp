@@ -15,7 +15,6 @@
 #include <utility>
 #include <vector>
 
-#include "addon/header/out_file_info.h"
 #include "tools/minihost/host/value_view.h"
 #include "tools/minihost/host/variable_lookup.h"
 #include "tools/python/native/load_session.h"
@@ -79,7 +78,7 @@ py::dict headerObject(const cvl::python::HeaderFacts& facts) {
     regions.append(region ? py::object(hostText(*region)) : py::object(py::none()));
   }
   py::dict object;
-  object["title"] = cvl::kDataSetTitle;
+  object["title"] = hostText(facts.title);
   object["variables"] = hostTexts(facts.variables);
   object["integer"] = py::cast(facts.integer);
   object["zone_names"] = hostTexts(facts.zoneNames);
