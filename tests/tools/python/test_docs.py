@@ -7,11 +7,13 @@ import sys
 import pytest
 
 import convergeout
-from convergeout import _case, _dataset, _errors, _restarts, _sweep
+from convergeout import (_case, _dataset, _errors, _follow, _restarts, _steady, _sweep,
+                         engine)
 from conftest import ROOT
 
 
-@pytest.mark.parametrize("module", [convergeout, _dataset, _errors, _case, _sweep, _restarts],
+@pytest.mark.parametrize("module", [convergeout, _dataset, _errors, _case, _sweep, _restarts,
+                                    _follow, _steady, engine],
                          ids=lambda m: m.__name__)
 def test_docstring_examples(module, monkeypatch):
     monkeypatch.chdir(ROOT)
@@ -30,3 +32,14 @@ def test_the_readme_example_draws_its_picture(tmp_path):
                           str(picture)], capture_output=True, text=True, check=True)
     assert run.stdout.startswith("3 files, 7 zones")
     assert picture.read_bytes()[:8] == b"\x89PNG\r\n\x1a\n" and picture.stat().st_size > 20000
+
+
+def test_the_readme_examples_print_what_the_code_gives(monkeypatch):
+    monkeypatch.chdir(ROOT)
+    text = (ROOT / "README.md").read_text()
+    blocks = [part.split("```", 1)[0] for part in text.split("```pycon\n")[1:]]
+    assert len(blocks) >= 2
+    test = doctest.DocTestParser().get_doctest("\n".join(blocks), {}, "README.md", "README.md", 0)
+    runner = doctest.DocTestRunner(optionflags=doctest.NORMALIZE_WHITESPACE)
+    runner.run(test)
+    assert runner.summarize(verbose=False) == (0, len(test.examples))

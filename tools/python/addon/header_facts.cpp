@@ -14,6 +14,7 @@
 #include "standins/common_strutil/scanner.h"
 #include "standins/qorutil/qorutil_api.h"
 #include "standins/qorutilutil_utils/ascii_file.h"
+#include "tools/python/addon/read_options_internal.h"
 
 namespace cvl::python {
 
@@ -78,6 +79,7 @@ bool readHeaderFacts(const std::string& fileName, HeaderFacts& facts) {
     return false;
   }
   facts = HeaderFacts{};
+  facts.title = info.title;
   const std::span<const std::string> variables = info.dataSetVariableNames();
   facts.variables.assign(variables.begin(), variables.end());
   for (size_t v = 0; v < variables.size(); ++v) {
@@ -91,6 +93,18 @@ bool readHeaderFacts(const std::string& fileName, HeaderFacts& facts) {
   }
   facts.numValues = info.numValues;
   return true;
+}
+
+bool readHeaderFactsFromText(const std::string& fileName, std::string_view text,
+                             HeaderFacts& facts) {
+  std::optional<HeldFile>& held = threadHeldFile();
+  // Held for this read only, also when it throws.
+  struct Release {
+    std::optional<HeldFile>& held;
+    ~Release() { held.reset(); }
+  } release{held};
+  held = HeldFile{fileName, text};
+  return readHeaderFacts(fileName, facts);
 }
 
 }  // namespace cvl::python

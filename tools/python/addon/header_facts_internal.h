@@ -3,6 +3,7 @@
 #define CVL_TOOLS_PYTHON_ADDON_HEADER_FACTS_INTERNAL_H
 
 #include <string>
+#include <string_view>
 
 #include "tools/python/addon/package_api.h"
 
@@ -15,6 +16,12 @@ namespace cvl::python {
 // first line of data", where a load, which counts the points first, says "File does not contain
 // any data points"). Messages go to the host's error dialog. Throws std::bad_alloc.
 bool readHeaderFacts(const std::string& fileName, HeaderFacts& facts);
+
+// The same, with text, which the package read from the file itself, standing in for the file's
+// bytes: what readHeaderFacts(fileName) would find if the file held just text. Throws
+// std::bad_alloc.
+bool readHeaderFactsFromText(const std::string& fileName, std::string_view text,
+                             HeaderFacts& facts);
 
 }  // namespace cvl::python
 

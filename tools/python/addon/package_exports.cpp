@@ -6,6 +6,7 @@
 #include "tools/python/addon/header_facts_internal.h"
 #include "tools/python/addon/package_api.h"
 #include "tools/python/addon/read_options_internal.h"
+#include "tools/python/addon/row_block_internal.h"
 
 namespace cvl::python {
 
@@ -19,7 +20,8 @@ std::vector<ReadNote> takeReadNotes() {
   return std::exchange(threadReadNotes(), {});
 }
 
-constexpr PackageApi kPackageApi{&setReadOptions, &takeReadNotes, &readHeaderFacts};
+constexpr PackageApi kPackageApi{&setReadOptions, &takeReadNotes, &readHeaderFacts,
+                                 &readHeaderFactsFromText, &readRowBlock};
 
 }  // namespace
 

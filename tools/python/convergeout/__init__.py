@@ -17,6 +17,13 @@ load_sweep(cases, file, params=None)
     parameters, an overlay on one grid, or a dask frame for a cluster.
 load_restarts(paths, on=None)
     The pieces of a restarted run joined into one series.
+follow(path, interval=1.0, timeout=None)
+    The rows of a file that a running solver is still writing, as they arrive.
+steady(values, window)
+    Whether a run's values have settled, point by point or cycle by cycle.
+engine.cycle_results(zone)
+    Peak pressure, burn angles (CA10, CA50, CA90), work and IMEP of an engine run's thermo.out,
+    over its rows or per cycle (engine.cycle_results_by_cycle, Sweep.cycle_results).
 
 Examples
 --------
@@ -31,13 +38,17 @@ Examples
 
 from ._case import load_case
 from ._dataset import Dataset, LeftOut, Tolerated, Zone, load
-from ._errors import (ColumnsNotLoadedWarning, ConvergeoutWarning, HeaderToleratedWarning,
-                      LoadError, TailLeftOutWarning)
+from ._errors import (ColumnsNotLoadedWarning, ConvergeoutWarning, FileReplacedWarning,
+                      HeaderToleratedWarning, LoadError, TailLeftOutWarning)
+from ._follow import follow
 from ._restarts import load_restarts
+from ._steady import Steadiness, steady
 from ._sweep import Sweep, load_sweep, parse_case_name
+from . import engine
 
 __version__ = "1.0.0"
 
-__all__ = ["ColumnsNotLoadedWarning", "ConvergeoutWarning", "Dataset", "HeaderToleratedWarning",
-           "LeftOut", "LoadError", "Sweep", "TailLeftOutWarning", "Tolerated", "Zone",
-           "__version__", "load", "load_case", "load_restarts", "load_sweep", "parse_case_name"]
+__all__ = ["ColumnsNotLoadedWarning", "ConvergeoutWarning", "Dataset", "FileReplacedWarning",
+           "HeaderToleratedWarning", "LeftOut", "LoadError", "Steadiness", "Sweep",
+           "TailLeftOutWarning", "Tolerated", "Zone", "__version__", "engine", "follow", "load",
+           "load_case", "load_restarts", "load_sweep", "parse_case_name", "steady"]

@@ -167,15 +167,17 @@ class Zone(Mapping):
     """
 
     __slots__ = ("_name", "_number", "_points", "_file", "_region", "_names", "_numbers",
-                 "_arrays", "_shared", "_piece", "_slot")
+                 "_arrays", "_shared", "_piece", "_slot", "_first_point")
 
     def __init__(self, name: str, number: int, points: int, file: Optional[str],
                  variables: Union[Sequence[str], VariableNames], numbers: Sequence[int],
                  arrays: Sequence[np.ndarray], shared: Sequence[int],
-                 region: Optional[str] = None, piece: Optional[np.ndarray] = None) -> None:
+                 region: Optional[str] = None, piece: Optional[np.ndarray] = None,
+                 first_point: int = 0) -> None:
         self._name = name
         self._number = number
         self._points = points
+        self._first_point = first_point
         self._file = file
         self._region = region
         self._names = variables if isinstance(variables, VariableNames) else \
@@ -205,6 +207,12 @@ class Zone(Mapping):
     def points(self) -> int:
         """The number of points: the file's data rows, the length of every array."""
         return self._points
+
+    @property
+    def first_point(self) -> int:
+        """The number (from 0) of the zone's first point among its file's rows: 0, except for
+        the rows that :func:`follow` gives, whose points continue those given before."""
+        return self._first_point
 
     @property
     def file(self) -> Optional[str]:
@@ -310,7 +318,8 @@ class Zone(Mapping):
 
     def __reduce__(self):
         return (Zone, (self._name, self._number, self._points, self._file, self._names.full,
-                       self._numbers, self._arrays, self._shared, self._region, self._piece))
+                       self._numbers, self._arrays, self._shared, self._region, self._piece,
+                       self._first_point))
 
     def to_pandas(self, copy: bool = True, units: bool = True) -> pandas.DataFrame:
         """The zone as a ``pandas.DataFrame``: one column per variable it has, one row per point.
@@ -342,8 +351,9 @@ class Zone(Mapping):
         pandas = pandas_module()
         all_columns = self._names.column_names(units)
         columns = [all_columns[p] for p in self._numbers]
+        points = pandas.RangeIndex(self._first_point, self._first_point + self._points)
         if not copy:
-            frame = pandas.DataFrame(dict(enumerate(self._arrays)), copy=False)
+            frame = pandas.DataFrame(dict(enumerate(self._arrays)), index=points, copy=False)
             frame.columns = columns
             return frame
         # The doubles copied once, into one block of columns, which pandas takes as it is; the
@@ -353,7 +363,8 @@ class Zone(Mapping):
         block = np.empty((self._points, len(doubles)), order="F")
         for j, i in enumerate(doubles):
             block[:, j] = self._arrays[i]
-        frame = pandas.DataFrame(block, columns=[columns[i] for i in doubles], copy=False)
+        frame = pandas.DataFrame(block, columns=[columns[i] for i in doubles], index=points,
+                                 copy=False)
         for i, array in enumerate(self._arrays):
             if array.dtype != np.float64:
                 frame.insert(i, columns[i], array.copy(), allow_duplicates=True)
@@ -397,12 +408,14 @@ class Dataset:
     __slots__ = ("_title", "_names", "_integer", "_zones", "_files", "_not_loaded",
                  "_tolerated", "_left_out")
 
-    def __init__(self, title: str, variables: Sequence[str], zones: Sequence[Zone],
-                 files: Sequence[str], integer: Optional[Sequence[bool]] = None,
+    def __init__(self, title: str, variables: Union[Sequence[str], VariableNames],
+                 zones: Sequence[Zone], files: Sequence[str],
+                 integer: Optional[Sequence[bool]] = None,
                  columns_not_loaded: Optional[Dict[str, List[str]]] = None,
                  tolerated: Sequence[Tolerated] = (), left_out: Sequence[LeftOut] = ()) -> None:
         self._title = title
-        self._names = VariableNames(variables)
+        self._names = variables if isinstance(variables, VariableNames) else \
+            VariableNames(variables)
         self._zones = tuple(zones)
         self._files = tuple(files)
         if integer is None:  # from the arrays: every variable some zone has
@@ -587,7 +600,8 @@ class Dataset:
 
         The index is unique for any load. Its levels are ``zone`` (the zone's number, as
         :meth:`zone` takes it), ``zone_name``, ``region`` (``None`` without locations), ``file``
-        (as given to :func:`load`) and ``point`` (the row within the zone, from 0). The columns
+        (as given to :func:`load`) and ``point`` (the row within the zone, from 0, or from
+        ``Zone.first_point`` for the rows that :func:`follow` gives). The columns
         are the dataset's variables, a repeated name as often as the file repeats it. A value a
         zone does not have (another region's variable) is missing: ``NaN`` for a double, and
         ``<NA>`` in an integer variable, which is always pandas' nullable ``Int32``. A series

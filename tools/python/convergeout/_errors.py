@@ -108,6 +108,11 @@ class TailLeftOutWarning(ConvergeoutWarning):
     """``tail="complete"`` left out an unfinished last line of a file (``Dataset.left_out``)."""
 
 
+class FileReplacedWarning(ConvergeoutWarning):
+    """A file that :func:`convergeout.follow` follows was replaced by another or cut short, as
+    when a run is restarted: the rows that follow come from the new file's start."""
+
+
 def checked_file(path) -> bytes:
     """The file name to hand the loader, after checking that the file can be read.
 

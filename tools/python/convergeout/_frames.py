@@ -29,8 +29,8 @@ def variable_keys(full: Sequence[str]) -> List[Key]:
 
 
 class ZoneSource(NamedTuple):
-    """What a frame needs of one zone: its labels, and per variable key its values (an array,
-    or None for a zone of a header read without its rows)."""
+    """What a frame needs of one zone: its labels, per variable key its values (an array, or
+    None for a zone of a header read without its rows), and the number of its first point."""
     number: int
     name: str
     region: Optional[str]
@@ -38,6 +38,7 @@ class ZoneSource(NamedTuple):
     points: int
     values: Dict[Key, Optional[np.ndarray]]
     piece: Optional[np.ndarray]
+    first_point: int = 0
 
 
 class Layout(NamedTuple):
@@ -52,7 +53,8 @@ class Layout(NamedTuple):
 def dataset_sources(dataset) -> List[ZoneSource]:
     keys = variable_keys(dataset._names.full)
     return [ZoneSource(z.number, z.name, z.region, z.file, z.points,
-                       {keys[p]: a for p, a in zip(z._numbers, z._arrays)}, z.piece)
+                       {keys[p]: a for p, a in zip(z._numbers, z._arrays)}, z.piece,
+                       z.first_point)
             for z in dataset]
 
 
@@ -162,9 +164,12 @@ def _index(pandas, zones, lengths, with_cases: bool, points, point_label: str):
         levels.append(level)
         codes.append(code)
     if points is None:
-        levels.append(np.arange(max(lengths, default=0)))
-        codes.append(np.concatenate([np.arange(n) for n in lengths]) if lengths else
-                     np.zeros(0, np.int64))
+        firsts = [zone.first_point for _, zone in zones]
+        low = min(firsts, default=0)
+        levels.append(np.arange(low, max((f + n for f, n in zip(firsts, lengths)), default=0)))
+        codes.append(np.concatenate([np.arange(f - low, f - low + n)
+                                     for f, n in zip(firsts, lengths)])
+                     if lengths else np.zeros(0, np.int64))
     else:
         code, level = pandas.factorize(points)
         levels.append(level)

@@ -14,7 +14,7 @@ from typing import Any, Dict, List, Optional, Sequence, Tuple, Union
 
 import numpy as np
 
-from . import _frames, _native
+from . import _frames, _native, engine
 from ._case import give_warnings
 from ._dataset import Dataset, load_quietly, pandas_module
 from ._errors import ConvergeoutWarning, LoadError, check_options, checked_file
@@ -294,6 +294,64 @@ class Sweep:
         frame = pandas.DataFrame(columns, index=pandas.Index(np.asarray(grid, np.float64),
                                                              name=along))
         frame.columns.names = ["case", "zone", "variable"]
+        return frame
+
+    def cycle_results(self, crank: Optional[str] = None, pressure: Optional[str] = None,
+                      volume: Optional[str] = None, heat: Optional[str] = None,
+                      displacement: Optional[float] = None, cycle_start: Optional[float] = None,
+                      *, si: bool = False):
+        """The engine results of every loaded case, zone and cycle, in one ``pandas.DataFrame``.
+
+        Each zone's rows are split into 720-degree cycles and each cycle's results computed as
+        :func:`convergeout.engine.cycle_results_by_cycle` does, with the same parameters. The
+        index's levels are ``case``, ``zone``, ``zone_name``, ``region`` and ``cycle``; the
+        cases' parameters come first among the columns, then ``start`` and the results:
+        ``frame.groupby("rpm")["imep"].mean()``, or ``frame.reset_index()`` for a spreadsheet.
+        ``frame.attrs["units"]`` gives the results' units (the first case's). Cases that did
+        not load are left out: see ``refused``.
+
+        Raises
+        ------
+        ValueError
+            A zone of a case lacks a column or its crank angle does not increase strictly: the
+            message names the case and the zone.
+        ImportError
+            pandas is not installed.
+
+        Examples
+        --------
+        >>> import convergeout
+        >>> sweep = convergeout.load_sweep({"a": "examples", "b": "examples"}, "engine_cycle.out",
+        ...                                params={"a": {"rpm": 1500}, "b": {"rpm": 2000}})
+        >>> sweep.cycle_results()[["rpm", "ca50"]].round(2)
+                                              rpm   ca50
+        case zone zone_name    region cycle
+        a    1    engine_cycle NaN    0      1500  16.76
+        b    1    engine_cycle NaN    0      2000  16.76
+        """
+        pandas = pandas_module()
+        index, rows = [], []
+        units: Dict[str, Any] = {}
+        for case, ds in self._load()[0].items():
+            for zone in ds:
+                try:
+                    cycles, found_units = engine._by_cycle_rows(
+                        zone, crank, pressure, volume, heat, displacement, cycle_start, si)
+                except ValueError as error:
+                    raise ValueError(f"case {case!r}, zone {zone.number}: {error}") from None
+                units = units or {"start": found_units["ca10"], **found_units}
+                for cycle in cycles:
+                    index.append((case, zone.number, zone.name, zone.region, cycle.pop("cycle")))
+                    rows.append(cycle)
+        frame = pandas.DataFrame(rows, columns=["start", *engine.KEYS])
+        at = 0
+        for name, dtype in _param_types(self._params).items():
+            values = [self._params[case].get(name, np.nan) for case, *_ in index]
+            frame.insert(at, name, np.asarray(values, dtype=dtype))
+            at += 1
+        frame.index = pandas.MultiIndex.from_tuples(
+            index, names=["case", "zone", "zone_name", "region", "cycle"])
+        frame.attrs["units"] = units
         return frame
 
     def to_dask(self, units: bool = True, index: Optional[str] = None):

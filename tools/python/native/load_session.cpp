@@ -40,8 +40,8 @@ void registerAddOn(AddOn& found, const std::optional<std::string>& givenPath) {
   const auto apiFunction =
       reinterpret_cast<PackageApiFunction>(library->findFunction(kPackageApiFunction));
   if (apiFunction == nullptr) {
-    found.error = "the add-on " + *path + " is not the package's build: it has no " +
-                  kPackageApiFunction;
+    found.error =
+        "the add-on " + *path + " is not the package's build: it has no " + kPackageApiFunction;
     return;
   }
   found.api = apiFunction();
@@ -135,6 +135,22 @@ void countLeftovers(HostLeftovers& leftovers) {
   leftovers.dataSet = qvsdkbase::dataSet() != nullptr;
 }
 
+// One header read by `read` (which fills the facts it is given, or returns false), in a host of
+// its own on the calling thread, with the files read under options.
+template <typename Read>
+HeaderOutcome readHeaderIn(const ReadOptions& options, const Read& read) {
+  const qvsdkbase::HostSession session;
+  qvsdkbase::setCallLog(false);
+  HeaderOutcome outcome;
+  addOn.api->setReadOptions(options);
+  HeaderFacts facts;
+  if (read(facts)) outcome.facts = std::move(facts);
+  outcome.notes = addOn.api->takeReadNotes();
+  addOn.api->setReadOptions(ReadOptions{});
+  outcome.messages = qvsdkbase::takeLoadResult(addOn.loader).messages;
+  return outcome;
+}
+
 }  // namespace
 
 bool startAddOn(std::string& error, const std::optional<std::string>& path) {
@@ -152,16 +168,19 @@ LoadOutcome loadFiles(const std::vector<std::string>& fileNames, const ReadOptio
 }
 
 HeaderOutcome readHeader(const std::string& fileName, const ReadOptions& options) {
-  const qvsdkbase::HostSession session;
-  qvsdkbase::setCallLog(false);
-  HeaderOutcome outcome;
-  addOn.api->setReadOptions(options);
-  HeaderFacts facts;
-  if (addOn.api->readHeader(fileName, facts)) outcome.facts = std::move(facts);
-  outcome.notes = addOn.api->takeReadNotes();
-  addOn.api->setReadOptions(ReadOptions{});
-  outcome.messages = qvsdkbase::takeLoadResult(addOn.loader).messages;
-  return outcome;
+  return readHeaderIn(options,
+                      [&](HeaderFacts& facts) { return addOn.api->readHeader(fileName, facts); });
+}
+
+HeaderOutcome readHeaderText(const std::string& fileName, std::string_view text,
+                             const ReadOptions& options) {
+  return readHeaderIn(options, [&](HeaderFacts& facts) {
+    return addOn.api->readHeaderText(fileName, text, facts);
+  });
+}
+
+const PackageApi& packageApi() {
+  return *addOn.api;
 }
 
 }  // namespace cvl::python

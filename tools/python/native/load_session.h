@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "standins/qvsdkbase/host_control.h"
@@ -66,6 +67,16 @@ LoadOutcome loadFiles(const std::vector<std::string>& fileNames, const ReadOptio
 // Reads one file's header as a load reads it (lines 1 to 6), in a host of its own on the calling
 // thread. Throws std::bad_alloc. REQUIRES: startAddOn returned true.
 HeaderOutcome readHeader(const std::string& fileName, const ReadOptions& options);
+
+// The same from text that the package read from the named file itself (at least its first six
+// lines), as if the file held just text; the file is not opened. Throws std::bad_alloc.
+// REQUIRES: startAddOn returned true.
+HeaderOutcome readHeaderText(const std::string& fileName, std::string_view text,
+                             const ReadOptions& options);
+
+// What the package's build of the add-on offers beyond its entry point. REQUIRES: startAddOn
+// returned true.
+const PackageApi& packageApi();
 
 }  // namespace cvl::python
 

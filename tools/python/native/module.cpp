@@ -4,6 +4,7 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -17,6 +18,7 @@
 #include "tools/minihost/host/value_view.h"
 #include "tools/minihost/host/variable_lookup.h"
 #include "tools/python/native/load_session.h"
+#include "tools/python/native/row_blocks.h"
 
 namespace py = pybind11;
 
@@ -76,6 +78,7 @@ py::dict headerObject(const cvl::python::HeaderFacts& facts) {
     regions.append(region ? py::object(hostText(*region)) : py::object(py::none()));
   }
   py::dict object;
+  object["title"] = hostText(facts.title);
   object["variables"] = hostTexts(facts.variables);
   object["integer"] = py::cast(facts.integer);
   object["zone_names"] = hostTexts(facts.zoneNames);
@@ -160,6 +163,83 @@ cvl::python::ReadOptions readOptions(bool lenientHeader, bool completeTail,
   return options;
 }
 
+// The bytes of a Python object that offers them in one piece (bytes, bytearray, a memoryview of
+// either); TypeError otherwise. The view lives as long as info.
+std::string_view bytesOf(const py::buffer& buffer, py::buffer_info& info) {
+  info = buffer.request();
+  if (info.itemsize != 1 || info.ndim != 1 || (info.size > 1 && info.strides[0] != 1)) {
+    throw py::type_error("expected bytes in one piece, such as bytes or a memoryview of them");
+  }
+  return {static_cast<const char*>(info.ptr), static_cast<size_t>(info.size)};
+}
+
+// The layout of blocks' zones: per zone a pair (numbers: the variables from 0 it has values of,
+// shared: the zone from 1 whose values each shares, or 0).
+py::list zoneLayout(const cvl::python::RowBlocks& blocks) {
+  py::list zones;
+  for (const auto& variables : blocks.zones()) {
+    py::list numbers, shared;
+    for (const auto& variable : variables) {
+      numbers.append(variable.variable);
+      shared.append(variable.shareZone);
+    }
+    zones.append(py::make_tuple(std::move(numbers), std::move(shared)));
+  }
+  return zones;
+}
+
+// Reads the block [start, end) of buffer, whole lines with kRowPadding bytes of buffer before and
+// after them, in place into new arrays: (per zone the list of its arrays, as zoneLayout orders
+// them; the rows read whole; the first faulty row's message or None). An array shared by several
+// zones is one ndarray object in each. ValueError for a block without that room around it or
+// whose last line has no line end.
+py::tuple readBlock(const cvl::python::RowBlocks& blocks, const py::buffer& buffer, size_t start,
+                    size_t end) {
+  py::buffer_info info;
+  const std::string_view bytes = bytesOf(buffer, info);
+  constexpr size_t kPadding = cvl::python::kRowPadding;
+  if (start > end || start < kPadding || end > bytes.size() || bytes.size() - end < kPadding) {
+    throw py::value_error("a block of rows needs " + std::to_string(kPadding) +
+                          " bytes of its buffer before and after it");
+  }
+  const std::string_view lines = bytes.substr(start, end - start);
+  if (!lines.empty() && lines.back() != '\n') {
+    throw py::value_error("a block of rows must end with a line end");
+  }
+  int64_t count = 0;
+  {
+    const py::gil_scoped_release unlocked;
+    count = std::count(lines.begin(), lines.end(), '\n');
+  }
+  std::vector<py::array> arrays;
+  std::vector<void*> values;
+  for (const auto& array : blocks.arrays()) {
+    const std::vector<py::ssize_t> shape{static_cast<py::ssize_t>(count)};
+    arrays.push_back(array.integer ? py::array(py::dtype::of<int32_t>(), shape)
+                                   : py::array(py::dtype::of<double>(), shape));
+    values.push_back(arrays.back().mutable_data());
+  }
+  const char* fault = nullptr;
+  int64_t read = 0;
+  {
+    const py::gil_scoped_release unlocked;
+    read = blocks.readBlock(lines, count, values, fault);
+  }
+  if (read < count) {
+    for (py::array& array : arrays) {
+      array = py::reinterpret_borrow<py::array>(array[py::slice(0, read, 1)]);
+    }
+  }
+  py::list zones;
+  for (const auto& variables : blocks.zones()) {
+    py::list zoneValues;
+    for (const auto& variable : variables) zoneValues.append(arrays[variable.array]);
+    zones.append(std::move(zoneValues));
+  }
+  return py::make_tuple(std::move(zones), read,
+                        fault != nullptr ? py::object(py::str(fault)) : py::object(py::none()));
+}
+
 void checkAddOnFault(const cvl::python::LoadOutcome& outcome) {
   if (!outcome.addOnFault.empty()) {
     throw std::runtime_error("the add-on let an exception out of its selection callback: " +
@@ -190,8 +270,8 @@ PYBIND11_MODULE(_native, module) {
           outcome.emplace(cvl::python::loadFiles(fileNames, options));
         }
         checkAddOnFault(*outcome);
-        py::object dataSet = outcome->loaded ? py::object(dataSetObject(*outcome))
-                                             : py::object(py::none());
+        py::object dataSet =
+            outcome->loaded ? py::object(dataSetObject(*outcome)) : py::object(py::none());
         return py::make_tuple(hostTexts(outcome->result.messages), std::move(dataSet),
                               noteObjects(outcome->notes));
       },
@@ -218,6 +298,43 @@ PYBIND11_MODULE(_native, module) {
       py::arg("file_name"), py::arg("lenient_header") = false,
       "read_header(file_name, lenient_header=False) -> (messages, header or None, notes): the "
       "file's header as a load reads it, without its rows.");
+
+  module.def(
+      "read_header_text",
+      [](const std::string& fileName, const py::buffer& text, bool lenientHeader) {
+        const cvl::python::ReadOptions options = readOptions(lenientHeader, false);
+        py::buffer_info info;
+        const std::string_view bytes = bytesOf(text, info);
+        std::optional<cvl::python::HeaderOutcome> outcome;
+        {
+          const py::gil_scoped_release unlocked;
+          outcome.emplace(cvl::python::readHeaderText(fileName, bytes, options));
+        }
+        py::object facts = py::none(), blocks = py::none();
+        if (outcome->facts) {
+          facts = headerObject(*outcome->facts);
+          blocks = py::cast(cvl::python::RowBlocks(std::move(*outcome->facts)));
+        }
+        return py::make_tuple(hostTexts(outcome->messages), std::move(facts),
+                              noteObjects(outcome->notes), std::move(blocks));
+      },
+      py::arg("file_name"), py::arg("text"), py::arg("lenient_header") = false,
+      "read_header_text(file_name, text, lenient_header=False) -> (messages, header or None, "
+      "notes, RowBlocks or None): the header of the named file from text, its first bytes (at "
+      "least six whole lines), as a load reads it; the file is not opened.");
+
+  py::class_<cvl::python::RowBlocks>(module, "RowBlocks",
+                                     "The rows of a followed file, a block of whole lines at a "
+                                     "time; made by read_header_text.")
+      .def_property_readonly("zones", &zoneLayout,
+                             "Per zone: (numbers, shared), the variables (from 0) it has values "
+                             "of and the zone (from 1) whose values each shares, or 0.")
+      .def("read", &readBlock, py::arg("buffer"), py::arg("start"), py::arg("end"),
+           "read(buffer, start, end) -> (values per zone, rows, fault or None): the rows of the "
+           "whole lines buffer[start:end], read in place as a load reads rows (ROW_PADDING "
+           "bytes of buffer before and after them), into new arrays; the rows before the first "
+           "faulty one, whose message is fault.");
+  module.attr("ROW_PADDING") = cvl::python::kRowPadding;
 
   module.def(
       "split_unit",
