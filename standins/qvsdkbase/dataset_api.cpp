@@ -10,6 +10,7 @@
 
 #include "standins/qvsdkbase/arg_reader.h"
 #include "standins/qvsdkbase/host_state.h"
+#include "standins/qvsdkbase/zeroed_pages.h"
 
 using qvsdkbase::ArgKind;
 using qvsdkbase::enterCall;
@@ -186,6 +187,10 @@ void QorUtilDataValueGetWritableRawPtr(QvZoneNum zone, QvVarNum variable, void**
   qvsdkbase::Zone& found = dataSet->zones[zoneIndex];
   if (found.shareZones[varIndex] == 0 && !found.pointerGiven[varIndex]) {
     takeSlot(found, varIndex);
+    const qvsdkbase::ValueArray& taken = *found.values[varIndex];
+    qvsdkbase::prepareForWriting(
+        taken.data, static_cast<size_t>(taken.size) *
+                        (taken.type == QV_DATATYPE_INT32 ? sizeof(int32_t) : sizeof(double)));
   }
   found.pointerGiven[varIndex] = true;
   const qvsdkbase::ValueArray& array = *found.values[varIndex];
