@@ -26,6 +26,10 @@ namespace qorvian::qorutilutil {
 //
 // The file is read at 64-bit offsets (ReadOnlyFile), never mapped: a file read through the window
 // that shrinks while it is read ends early and sets readFailed(), it does not crash the process.
+//
+// Memory: a window of 1 MiB (or the file's size, if smaller), or the image of a file read whole,
+// whose storage each thread keeps for its next such file once the file is closed (at most
+// kWholeFileLimit bytes a thread, until the thread ends), as fresh memory costs a fault per page.
 class AsciiFile {
  public:
   // The largest file that is read whole into memory (32 MiB); a larger one is read through the
@@ -105,6 +109,7 @@ class AsciiFile {
     // window has kPadding bytes of its own before and after its capacity. For a file read whole
     // it is the file's image: window[0, end) are the file's first bytes, and nothing moves.
     std::unique_ptr<char[]> storage;
+    size_t storageBytes = 0;  // the storage's length, capacity and padding, or more
     char* window = nullptr;
     size_t capacity = 0;
     size_t begin = 0;
