@@ -14,7 +14,7 @@
 # and deletes it. With --python it measures the Python package on the two 100 MB files instead
 # (tools/bench/timing/python_load_benchmark.py: convergeout.load against numpy and pandas in the
 # same process, 11 rounds; peak RSS), then a sweep of 200 files of 1 to 5 MB on one thread against
-# two (tools/bench/timing/python_sweep_benchmark.py).
+# two, a Python process per load (tools/bench/timing/python_sweep_benchmark.py).
 #
 # With --case it measures a real-sized case instead: 40 generated files of 1 to 8 MB, shaped like a
 # solver's thermo.out (17 columns), species_mass.out (60 columns) and region files (122 columns in

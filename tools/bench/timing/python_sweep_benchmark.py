@@ -1,10 +1,12 @@
 #!/usr/bin/env python3
-"""A sweep loaded on one thread against the same sweep on two, in one Python process.
+"""A sweep loaded on one thread against the same sweep on two, one Python process per load.
 
-Each round loads every case's file of the sweep with convergeout.load_sweep(...).datasets, once
-with workers=1 and once with workers=2, in an order that turns, after a warm-up of each; the
-datasets are freed outside the timing. The first round's values of the two are compared array
-by array. Prints the medians with their ranges and the median of the rounds' ratios.
+Each round starts one Python process per side (workers=1, workers=2; the order turns each round);
+each imports convergeout, loads every case's file of the sweep once with
+convergeout.load_sweep(..., workers=N).datasets, timed around that call alone, and reports the
+seconds, as a user's script that loads a sweep runs. Before the rounds, one process loads the
+sweep both ways and compares the values array by array. Prints the medians with their ranges and
+the median of the rounds' ratios.
 
     tools/bench/timing/python_sweep_benchmark.py [--rounds N] [--workers N] SWEEP_FOLDER FILE
 
@@ -17,6 +19,8 @@ import argparse
 import gc
 import os
 import statistics
+import subprocess
+import sys
 import time
 
 import numpy as np
@@ -47,17 +51,27 @@ def same_values(left, right):
     return True
 
 
+def child(folder, file, workers):
+    """In this (fresh) process: the seconds of one load of the sweep."""
+    print(timed_sweep(folder, file, workers)[0])
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("folder")
     parser.add_argument("file")
     parser.add_argument("--rounds", type=int, default=11)
     parser.add_argument("--workers", type=int, default=2)
+    parser.add_argument("--child", type=int, help=argparse.SUPPRESS)
     args = parser.parse_args()
+    if args.child:
+        child(args.folder, args.file, args.child)
+        return
     cases = sorted(os.listdir(args.folder))
     total = sum(os.path.getsize(os.path.join(args.folder, c, args.file)) for c in cases)
-    print(f"== sweep of {len(cases)} cases, {total / 1e6:.0f} MB of {args.file} "
-          f"(load average {' '.join(open('/proc/loadavg').read().split()[:3])})")
+    load = lambda: " ".join(open("/proc/loadavg").read().split()[:3])
+    print(f"== sweep of {len(cases)} cases, {total / 1e6:.0f} MB of {args.file}, a Python "
+          f"process per load (load average {load()})")
     sides = (1, args.workers)
     _, one = timed_sweep(args.folder, args.file, sides[0])
     _, many = timed_sweep(args.folder, args.file, sides[1])
@@ -67,10 +81,10 @@ def main():
     times = {side: [] for side in sides}
     for i in range(args.rounds):
         for side in (sides if i % 2 == 0 else sides[::-1]):
-            seconds, datasets = timed_sweep(args.folder, args.file, side)
-            times[side].append(seconds)
-            del datasets
-            gc.collect()
+            run = subprocess.run([sys.executable, os.path.abspath(__file__), "--child", str(side),
+                                  args.folder, args.file], capture_output=True, text=True,
+                                 check=True)
+            times[side].append(float(run.stdout))
     for side, series in times.items():
         median = statistics.median(series)
         print(f"  workers={side}: median {median:.3f} s (range {min(series):.3f} to "
@@ -78,7 +92,7 @@ def main():
     ratios = [a / b for a, b in zip(times[sides[0]], times[sides[1]])]
     print(f"  workers={sides[0]} / workers={sides[1]}: median of {len(ratios)} rounds "
           f"{statistics.median(ratios):.2f} (range {min(ratios):.2f} to {max(ratios):.2f})")
-    print(f"  load average after: {' '.join(open('/proc/loadavg').read().split()[:3])}")
+    print(f"  load average after: {load()}")
 
 
 if __name__ == "__main__":
