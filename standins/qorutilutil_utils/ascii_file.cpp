@@ -346,8 +346,8 @@ std::string_view AsciiFile::lineOfImage(uint64_t offset) const {
       s.failed = true;
       return {};
     }
-    std::string_view line(p, static_cast<size_t>(
-                                 (newline != nullptr ? static_cast<const char*>(newline) : end) - p));
+    std::string_view line(
+        p, static_cast<size_t>((newline != nullptr ? static_cast<const char*>(newline) : end) - p));
     if (newline != nullptr && !line.empty() && line.back() == '\r') line.remove_suffix(1);
     return textOf(line);
   }

@@ -94,8 +94,7 @@ std::optional<qvsdkbase::Zone> makeZone(const qvsdkbase::DataSet& dataSet,
     if (share == 0) {
       slots.ofVariable[v] = slots.variableIn.size();
       zone.values.push_back(std::make_shared<qvsdkbase::ValueArray>(
-          zone.types[v], zone.points, block,
-          slots.base + slots.variableIn.size() * slotBytes));
+          zone.types[v], zone.points, block, slots.base + slots.variableIn.size() * slotBytes));
       slots.variableIn.push_back(v);
     } else {
       zone.values.push_back(dataSet.zones[static_cast<size_t>(share - 1)].values[v]);

@@ -77,9 +77,9 @@ struct Zone {
   // never touched, and share no page with a written one but at the edge. The host's own
   // bookkeeping.
   struct Slots {
-    char* base = nullptr;           // slot i is base + i * bytes
+    char* base = nullptr;  // slot i is base + i * bytes
     size_t bytes = 0;
-    size_t taken = 0;               // slots [0, taken) hold the arrays asked for
+    size_t taken = 0;                // slots [0, taken) hold the arrays asked for
     std::vector<size_t> ofVariable;  // per variable: its slot (own arrays only)
     std::vector<size_t> variableIn;  // per slot: the variable whose array lies there
   } slots;

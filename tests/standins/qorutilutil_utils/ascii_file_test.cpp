@@ -112,3 +112,39 @@ TEST(AsciiFile, ErrorTexts) {
                                              at + ", line 6: Invalid first line of data"};
   EXPECT_EQ(qvsdkbase::messages(), expected);
 }
+
+// Files read whole one after another, and two at once, on one thread: each its own image, the
+// storage of a closed one taken by the next whatever their sizes; a file too large for the limit
+// is read through the window.
+TEST(AsciiFile, ImagesOfFilesReadOneAfterAnotherAndAtOnce) {
+  const cvl::test::TempDir dir;
+  std::vector<std::string> paths;
+  for (const size_t lines : {size_t{200'000}, size_t{3}, size_t{50'000}}) {
+    std::string content;
+    for (size_t i = 0; i < lines; ++i)
+      content += std::to_string(lines) + " " + std::to_string(i) + "\n";
+    paths.push_back(dir.write("f" + std::to_string(lines) + ".txt", content));
+  }
+  const auto expectFile = [](AsciiFile& file, const std::string& path, size_t lines) {
+    ASSERT_TRUE(file.readsWhole()) << path;
+    ASSERT_EQ(file.numLinesInFile(), lines) << path;
+    ASSERT_EQ(file.readLine(), std::to_string(lines) + " 0") << path;
+    ASSERT_EQ(file.readLineAtOffset(lines - 1),
+              std::to_string(lines) + " " + std::to_string(lines - 1))
+        << path;
+  };
+  AsciiFile first, second;
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(testing::Message() << "round " << round);
+    ASSERT_TRUE(first.open(paths[0]) && second.open(paths[1]));
+    expectFile(second, paths[1], 3);
+    expectFile(first, paths[0], 200'000);
+    first.close();
+    ASSERT_TRUE(first.open(paths[2]));
+    expectFile(first, paths[2], 50'000);
+    second.close();
+  }
+  ASSERT_TRUE(first.open(paths[0], 1000));
+  EXPECT_FALSE(first.readsWhole());
+  EXPECT_EQ(first.numLinesInFile(), 200'000u);
+}

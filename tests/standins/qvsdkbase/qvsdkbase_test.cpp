@@ -159,10 +159,9 @@ TEST(ValueMemory, ArraysAskedForTakeTheFrontOfTheirZone) {
     qorvian::StringList names;
     qorvian::ArgList dataSet;
     for (const char* name : {"a", "b", "c", "d", "e"}) ASSERT_TRUE(names.append(name));
-    ASSERT_TRUE(dataSet.appendString("DataSetTitle", "T") &&
-                dataSet.appendString("LoaderName", "L") &&
-                dataSet.appendStringList("VarNames", names) &&
-                QorUtilDataSetCreateX(dataSet.getRef()));
+    ASSERT_TRUE(
+        dataSet.appendString("DataSetTitle", "T") && dataSet.appendString("LoaderName", "L") &&
+        dataSet.appendStringList("VarNames", names) && QorUtilDataSetCreateX(dataSet.getRef()));
     for (const bool second : {false, true}) {
       qorvian::ArgList zone;
       const QvArgList l = zone.getRef();

@@ -184,8 +184,8 @@ bool benchmarkCase(const std::vector<std::string>& paths, const Settings& settin
       }
       add(part, times);
       if (stored != values[f].size()) {
-        error = "the floor loop parsed " + std::to_string(stored) + " values of " +
-                files[f].path + ", not " + std::to_string(values[f].size());
+        error = "the floor loop parsed " + std::to_string(stored) + " values of " + files[f].path +
+                ", not " + std::to_string(values[f].size());
         return false;
       }
     }
