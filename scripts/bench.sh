@@ -16,7 +16,14 @@
 # same process, 11 rounds; peak RSS), then a sweep of 200 files of 1 to 5 MB on one thread against
 # two, a Python process per load (tools/bench/timing/python_sweep_benchmark.py).
 #
-#   scripts/bench.sh [--big | --python] [--prepare-only] [--no-build]
+# With --case it measures a real-sized case instead: 40 generated files of 1 to 8 MB, shaped like a
+# solver's thermo.out (17 columns), species_mass.out (60 columns) and region files (122 columns in
+# three regions, two of them shared), loaded one after another in one process (cvl-bench-load
+# --case, against the fair floor and CVL_BENCH_BASELINE), then through convergeout.load on one
+# thread, one Python process per round and package (against the package on
+# CVL_BENCH_BASELINE_PYTHON, a PYTHONPATH entry, when set).
+#
+#   scripts/bench.sh [--big | --python | --case] [--prepare-only] [--no-build]
 #
 # --prepare-only builds and generates, and measures nothing; --no-build uses the programs already
 # in the build folder.
@@ -29,15 +36,17 @@ cd "$(dirname "$0")/.."
 
 big=false
 python=false
+real_case=false
 prepare_only=false
 build_first=true
 for arg in "$@"; do
   case "$arg" in
     --big) big=true ;;
     --python) python=true ;;
+    --case) real_case=true ;;
     --prepare-only) prepare_only=true ;;
     --no-build) build_first=false ;;
-    *) echo "usage: $0 [--big | --python] [--prepare-only] [--no-build]" >&2; exit 2 ;;
+    *) echo "usage: $0 [--big | --python | --case] [--prepare-only] [--no-build]" >&2; exit 2 ;;
   esac
 done
 
@@ -64,6 +73,22 @@ generate regions-100M.out --size 100M --columns 300 --regions 3 --shared 3
 generate single-1M.out --size 1M --columns 20
 generate single-10M.out --size 10M --columns 20
 generate single-1G.out --size 1G --columns 20
+# The real-sized case: file i is of kind i % 3 and (1 + 3i mod 8) MB.
+real=$data/case-40
+if [ ! -s "$real/39-thermo.out" ]; then
+  mkdir -p "$real"
+  for i in $(seq 0 39); do
+    size="$((1 + (3 * i) % 8))M"
+    case $((i % 3)) in
+      0) generate "case-40/$(printf '%02d' "$i")-thermo.out" --size "$size" --columns 17 \
+           --seed "$((i + 1))" ;;
+      1) generate "case-40/$(printf '%02d' "$i")-species_mass.out" --size "$size" --columns 60 \
+           --seed "$((i + 1))" ;;
+      2) generate "case-40/$(printf '%02d' "$i")-regions.out" --size "$size" --columns 122 \
+           --regions 3 --shared 2 --seed "$((i + 1))" ;;
+    esac
+  done
+fi
 $prepare_only && exit 0
 
 # recache FILE...: drops the files from the page cache and reads them back, so that they are
@@ -85,6 +110,20 @@ echo "$(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xarg
 echo "build: $build (RelWithDebInfo, $(c++ --version | head -1))"
 echo "transparent huge pages: $(cat /sys/kernel/mm/transparent_hugepage/enabled)," \
   "defrag $(cat /sys/kernel/mm/transparent_hugepage/defrag)"
+
+if $real_case; then
+  echo "== a real-sized case: 40 files of 1 to 8 MB, one after another, $runs rounds"
+  recache "$real"/*.out
+  baseline=()
+  [ -n "${CVL_BENCH_BASELINE:-}" ] && baseline=(--baseline "$CVL_BENCH_BASELINE")
+  "$bin/cvl-bench-load" --case --only fair,baseline,loader --runs "$runs" "${baseline[@]}" \
+    "$real"/*.out
+  echo "== the same case through convergeout.load, one Python process per round and package"
+  PYTHONPATH=$build/python /usr/bin/python3 tools/bench/timing/python_load_benchmark.py --case \
+    --rounds "$runs" ${CVL_BENCH_BASELINE_PYTHON:+--baseline-path "$CVL_BENCH_BASELINE_PYTHON"} \
+    "$real"/*.out
+  exit 0
+fi
 
 if $python; then
   echo "== the Python package, 100 MB files, in one Python process"

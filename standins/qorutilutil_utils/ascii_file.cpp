@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <utility>
 
 #if defined(__SSE2__)
@@ -16,6 +17,9 @@ namespace {
 // The window's first size, for a file at least that large (a smaller file gets a window of its
 // own size); it doubles only while one line does not fit.
 constexpr size_t kWindowSize = size_t{1} << 20;
+// What the first read of a file read whole takes: its header, and the first rows, without the
+// rest of the file when only the header is wanted.
+constexpr size_t kFirstBlock = size_t{1} << 16;
 constexpr size_t kSmallestBlock = size_t{1} << 12;
 // Block sizes for the line count (a pass over the whole file; a block that stays in the core's
 // cache while it is counted) and for readLineAtOffset (a short walk from the start of the file).
@@ -62,6 +66,17 @@ uint64_t countNewlines(const char* data, size_t size) {
   return count;
 }
 
+// The storage of the last image this thread read, kept for the next file read whole: fresh
+// memory costs a page fault per page on first write (several microseconds each on a virtual
+// machine, more than reading the page's text), and a process that loads one file after another
+// would otherwise pay it for every file. At most kWholeFileLimit bytes and the padding, freed
+// when the thread ends.
+struct SpareImage {
+  std::unique_ptr<char[]> storage;
+  size_t bytes = 0;
+};
+thread_local SpareImage spareImage;
+
 // The text of a line: up to its first NUL byte, if any.
 std::string_view textOf(std::string_view line) {
   return line.substr(0, line.find('\0'));
@@ -73,12 +88,20 @@ AsciiFile::~AsciiFile() {
   close();
 }
 
-bool AsciiFile::open(const std::string& fileName) {
+bool AsciiFile::open(const std::string& fileName, uint64_t wholeFileLimit) {
   close();
   state_ = State{};
   state_.fileName = fileName;
   if (!state_.file.open(fileName)) return false;
-  allocateWindow(blockSizeFor(state_.file.size().value_or(0), kWindowSize));
+  const std::optional<uint64_t> size = state_.file.size();
+  // A file that says it is empty (or a system file of no size that still holds text) is read
+  // through the window, until a read finds its end.
+  if (size && *size > 0 && *size <= std::min(wholeFileLimit, kWholeFileLimit)) {
+    state_.whole = true;
+    allocateWindow(static_cast<size_t>(*size));
+  } else {
+    allocateWindow(blockSizeFor(size.value_or(0), kWindowSize));
+  }
   state_.atEnd = false;
   // The first read proves the file readable and lets isEOF answer for an empty file.
   refill();
@@ -91,6 +114,11 @@ bool AsciiFile::open(const std::string& fileName) {
 
 void AsciiFile::close() {
   state_.file.close();
+  // An image's storage is kept for the thread's next file read whole, the larger of two.
+  if (state_.whole && state_.storage && state_.storageBytes > spareImage.bytes) {
+    spareImage.storage = std::move(state_.storage);
+    spareImage.bytes = state_.storageBytes;
+  }
   state_.storage.reset();
   state_.window = nullptr;
   state_.capacity = 0;
@@ -102,15 +130,66 @@ void AsciiFile::close() {
 
 void AsciiFile::allocateWindow(size_t capacity) {
   // The padding after the window is twice kPadding: a view may end one byte past the window (a
-  // last line's added '\n'), and 64-byte steps may start at its end.
-  // Zero-filled, so that no byte read around a view was never written.
-  state_.storage = std::make_unique<char[]>(capacity + 3 * kPadding);
+  // last line's added '\n'), and 64-byte steps may start at its end. The paddings are zeroed, and
+  // the bytes after each read's end (clearAfterEnd), so that no byte read around a view was never
+  // written; the window itself is not, as a file's image of many megabytes would be written twice.
+  const size_t bytes = capacity + 3 * kPadding;
+  if (state_.whole && spareImage.bytes >= bytes) {
+    state_.storage = std::move(spareImage.storage);
+    state_.storageBytes = std::exchange(spareImage.bytes, 0);
+  } else {
+    state_.storage = std::make_unique_for_overwrite<char[]>(bytes);
+    state_.storageBytes = bytes;
+  }
+  std::memset(state_.storage.get(), 0, kPadding);
+  std::memset(state_.storage.get() + kPadding + capacity, 0, 2 * kPadding);
   state_.window = state_.storage.get() + kPadding;
   state_.capacity = capacity;
 }
 
+namespace {
+
+// Zeroes the bytes that a view ending at window[end] may read past its end.
+void clearAfterEnd(char* window, size_t end) {
+  std::memset(window + end, 0, 2 * AsciiFile::kPadding);
+}
+
+}  // namespace
+
+void AsciiFile::readRest() const {
+  const State& s = state_;
+  while (!s.atEnd) {
+    const int64_t n = s.file.readAt(s.readOffset, s.window + s.end, s.capacity - s.end);
+    if (n > 0) {
+      s.end += static_cast<size_t>(n);
+      s.readOffset += static_cast<uint64_t>(n);
+    }
+    // The image ends with the file as it was opened: what a file grew by since is not read.
+    if (n <= 0 || s.end == s.capacity) s.atEnd = true;
+    if (n < 0) s.failed = true;
+  }
+  clearAfterEnd(s.window, s.end);
+}
+
 void AsciiFile::refill() {
   State& s = state_;
+  if (s.whole) {
+    if (s.end == 0 && s.capacity > kFirstBlock) {
+      // The first read: the first block alone.
+      const int64_t n = s.file.readAt(0, s.window, kFirstBlock);
+      if (n > 0) {
+        s.end = static_cast<size_t>(n);
+        s.readOffset = s.end;
+        clearAfterEnd(s.window, s.end);
+        return;
+      }
+      s.atEnd = true;
+      s.failed = n < 0;
+      return;
+    }
+    readRest();
+    return;
+  }
   const size_t pending = s.end - s.begin;
   if (s.begin > 0) {
     std::memmove(s.window, s.window + s.begin, pending);
@@ -137,6 +216,7 @@ void AsciiFile::refill() {
   }
   s.end += static_cast<size_t>(n);
   s.readOffset += static_cast<uint64_t>(n);
+  clearAfterEnd(s.window, s.end);
 }
 
 std::string_view AsciiFile::readLine() {
@@ -179,6 +259,8 @@ std::string_view AsciiFile::readLine() {
 
 std::string_view AsciiFile::wholeLines() {
   State& s = state_;
+  // A file read whole hands out all its rows at once.
+  if (s.whole) readRest();
   for (;;) {
     const std::string_view unread(s.window + s.begin, s.end - s.begin);
     // As in readLine, a terminator in the window's last byte is left for the next read until
@@ -200,6 +282,7 @@ std::string_view AsciiFile::wholeLines() {
 
 std::string_view AsciiFile::readLineAtOffset(uint64_t offset) const {
   const State& s = state_;
+  if (s.whole && s.window != nullptr) return lineOfImage(offset);
   s.lineAtOffset.clear();
   auto block = std::make_unique_for_overwrite<char[]>(kOffsetBlockSize);
   uint64_t toSkip = offset;  // terminators still to pass before the line starts
@@ -241,9 +324,45 @@ std::string_view AsciiFile::readLineAtOffset(uint64_t offset) const {
   return textOf(s.lineAtOffset);
 }
 
+std::string_view AsciiFile::lineOfImage(uint64_t offset) const {
+  const State& s = state_;
+  for (;;) {
+    const char* p = s.window;
+    const char* const end = s.window + s.end;
+    uint64_t toSkip = offset;
+    while (toSkip > 0 && p < end) {
+      const void* newline = std::memchr(p, '\n', static_cast<size_t>(end - p));
+      p = newline == nullptr ? end : static_cast<const char*>(newline) + 1;
+      if (newline != nullptr) --toSkip;
+    }
+    const void* newline = toSkip > 0 ? nullptr : std::memchr(p, '\n', static_cast<size_t>(end - p));
+    if (newline == nullptr && !s.atEnd) {
+      // The line lies past what the image holds yet.
+      readRest();
+      continue;
+    }
+    // At the end of the image the line exists only when it has text after the last terminator.
+    if (toSkip > 0 || (newline == nullptr && p == end)) {
+      s.failed = true;
+      return {};
+    }
+    std::string_view line(
+        p, static_cast<size_t>((newline != nullptr ? static_cast<const char*>(newline) : end) - p));
+    if (newline != nullptr && !line.empty() && line.back() == '\r') line.remove_suffix(1);
+    return textOf(line);
+  }
+}
+
 uint64_t AsciiFile::numLinesInFile() const {
   const State& s = state_;
   if (s.counted) return s.numLines;
+  if (s.whole && s.window != nullptr) {
+    readRest();
+    s.numLines = countNewlines(s.window, s.end);
+    if (s.end > 0 && s.window[s.end - 1] != '\n') ++s.numLines;  // a last line without one
+    s.counted = true;
+    return s.numLines;
+  }
   const size_t blockSize = blockSizeFor(s.file.size().value_or(0), kCountBlockSize);
   auto block = std::make_unique_for_overwrite<char[]>(blockSize);
   uint64_t lines = 0;

@@ -10,6 +10,7 @@
 
 #include "standins/qvsdkbase/arg_reader.h"
 #include "standins/qvsdkbase/host_state.h"
+#include "standins/qvsdkbase/zeroed_pages.h"
 
 using qvsdkbase::ArgKind;
 using qvsdkbase::enterCall;
@@ -66,31 +67,57 @@ std::optional<qvsdkbase::Zone> makeZone(const qvsdkbase::DataSet& dataSet,
     const qvsdkbase::Zone& shared = dataSet.zones[static_cast<size_t>(share - 1)];
     if (shared.types[v] != type || shared.points != zone.points) return std::nullopt;
   }
-  // The zone's own arrays are cut from one block, each starting on a cache line: one allocation
-  // per zone, not one per variable, costs far fewer page faults when the values are written.
+  // The zone's own arrays are cut from one block in slots of equal size, each on a cache line:
+  // one allocation per zone, not one per variable, costs far fewer page faults when the values are
+  // written. A slot holds a double array (an integer one uses its first half), so that arrays can
+  // trade slots (takeSlot).
   constexpr size_t kAlignment = 64;
-  std::vector<size_t> offsets(numVariables, 0);
-  size_t total = 0;
+  size_t slotBytes = 0;
+  size_t numOwn = 0;
   for (size_t v = 0; v < numVariables; ++v) {
-    if (zone.shareZones[v] != 0) continue;
-    const size_t valueBytes = zone.types[v] == QV_DATATYPE_INT32 ? sizeof(int32_t) : sizeof(double);
-    size_t bytes = 0;
-    if (__builtin_mul_overflow(static_cast<uint64_t>(zone.points), valueBytes, &bytes) ||
-        __builtin_add_overflow(bytes, kAlignment - 1, &bytes) ||
-        __builtin_add_overflow(total, bytes / kAlignment * kAlignment, &total)) {
-      throw std::bad_alloc();
-    }
-    offsets[v] = total - bytes / kAlignment * kAlignment;
+    if (zone.shareZones[v] == 0) ++numOwn;
   }
+  size_t total = 0;
+  if (__builtin_mul_overflow(static_cast<uint64_t>(zone.points), sizeof(double), &slotBytes) ||
+      __builtin_add_overflow(slotBytes, kAlignment - 1, &slotBytes) ||
+      __builtin_mul_overflow(slotBytes / kAlignment * kAlignment, numOwn, &total)) {
+    throw std::bad_alloc();
+  }
+  slotBytes = slotBytes / kAlignment * kAlignment;
   std::shared_ptr<void> block = qvsdkbase::allocateValueBlock(total);
-  char* const base = static_cast<char*>(block.get());
+  qvsdkbase::Zone::Slots& slots = zone.slots;
+  slots.base = static_cast<char*>(block.get());
+  slots.bytes = slotBytes;
+  slots.ofVariable.assign(numVariables, 0);
   for (size_t v = 0; v < numVariables; ++v) {
     const QvZoneNum share = zone.shareZones[v];
-    zone.values.push_back(share == 0 ? std::make_shared<qvsdkbase::ValueArray>(
-                                           zone.types[v], zone.points, block, base + offsets[v])
-                                     : dataSet.zones[static_cast<size_t>(share - 1)].values[v]);
+    if (share == 0) {
+      slots.ofVariable[v] = slots.variableIn.size();
+      zone.values.push_back(std::make_shared<qvsdkbase::ValueArray>(
+          zone.types[v], zone.points, block, slots.base + slots.variableIn.size() * slotBytes));
+      slots.variableIn.push_back(v);
+    } else {
+      zone.values.push_back(dataSet.zones[static_cast<size_t>(share - 1)].values[v]);
+    }
   }
   return zone;
+}
+
+// Moves the own array of variable into the zone's next slot for arrays asked for, trading slots
+// with the array that lies there. REQUIRES: no pointer to the array was given out yet, so that
+// both arrays are still all zeros and nobody writes them.
+void takeSlot(qvsdkbase::Zone& zone, size_t variable) {
+  qvsdkbase::Zone::Slots& slots = zone.slots;
+  const size_t next = slots.taken++;
+  const size_t from = slots.ofVariable[variable];
+  if (from == next) return;
+  const size_t other = slots.variableIn[next];
+  slots.ofVariable[other] = from;
+  slots.variableIn[from] = other;
+  zone.values[other]->data = slots.base + from * slots.bytes;
+  slots.ofVariable[variable] = next;
+  slots.variableIn[next] = variable;
+  zone.values[variable]->data = slots.base + next * slots.bytes;
 }
 
 }  // namespace
@@ -157,6 +184,13 @@ void QorUtilDataValueGetWritableRawPtr(QvZoneNum zone, QvVarNum variable, void**
   const auto varIndex = static_cast<size_t>(variable - 1);
   if (zoneIndex >= dataSet->zones.size() || varIndex >= dataSet->variables.size()) return;
   qvsdkbase::Zone& found = dataSet->zones[zoneIndex];
+  if (found.shareZones[varIndex] == 0 && !found.pointerGiven[varIndex]) {
+    takeSlot(found, varIndex);
+    const qvsdkbase::ValueArray& taken = *found.values[varIndex];
+    qvsdkbase::prepareForWriting(
+        taken.data, static_cast<size_t>(taken.size) *
+                        (taken.type == QV_DATATYPE_INT32 ? sizeof(int32_t) : sizeof(double)));
+  }
   found.pointerGiven[varIndex] = true;
   const qvsdkbase::ValueArray& array = *found.values[varIndex];
   if (values != nullptr) *values = array.data;

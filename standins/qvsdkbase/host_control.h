@@ -70,6 +70,19 @@ struct Zone {
   // One per variable: QorUtilDataValueGetWritableRawPtr gave out this zone's array of it. A
   // loader asks only for the arrays it fills; the others keep the zeros the zone was made with.
   std::vector<bool> pointerGiven;
+
+  // Where the zone's own arrays lie in its one block: in slots of equal size, which the arrays
+  // take in the order a loader asks for their pointers (until then an array lies in any slot not
+  // yet taken, all zeros), so that the arrays no loader writes lie together at the block's end,
+  // never touched, and share no page with a written one but at the edge. The host's own
+  // bookkeeping.
+  struct Slots {
+    char* base = nullptr;  // slot i is base + i * bytes
+    size_t bytes = 0;
+    size_t taken = 0;                // slots [0, taken) hold the arrays asked for
+    std::vector<size_t> ofVariable;  // per variable: its slot (own arrays only)
+    std::vector<size_t> variableIn;  // per slot: the variable whose array lies there
+  } slots;
 };
 
 struct DataSet {

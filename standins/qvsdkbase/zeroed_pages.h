@@ -16,6 +16,12 @@ void* allocateZeroedPages(size_t bytes) noexcept;
 // Gives back a block from allocateZeroedPages, with the same length.
 void freeZeroedPages(void* pages, size_t bytes) noexcept;
 
+// A hint that the bytes [data, data + bytes) of writable memory are about to be written whole:
+// the system makes the pages that lie wholly inside present now, in one step, rather than one
+// fault at a time as they are first written (each fault costs several microseconds on a virtual
+// machine). Changes no byte; where the system has no such step, does nothing.
+void prepareForWriting(void* data, size_t bytes) noexcept;
+
 }  // namespace qvsdkbase
 
 #endif  // CVL_STANDINS_QVSDKBASE_ZEROED_PAGES_H

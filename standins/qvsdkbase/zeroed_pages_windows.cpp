@@ -15,4 +15,8 @@ void freeZeroedPages(void* pages, size_t /*bytes*/) noexcept {
   ::VirtualFree(pages, 0, MEM_RELEASE);  // a whole reservation is released by its base alone
 }
 
+// Committed pages come zeroed on first touch; nothing makes them present sooner without
+// writing them.
+void prepareForWriting(void* /*data*/, size_t /*bytes*/) noexcept {}
+
 }  // namespace qvsdkbase

@@ -139,9 +139,11 @@ TEST(DirectCalls, FirstDataRowOfAFileOfFiveLinesIsRefused) {
   QorUtilLockOff();
 }
 
-// A file of rows larger than the line file's read window, so that a change is seen by the reads
-// that follow: rows of 16 bytes, the time r + 0.5 and the step r of row r. A read that failed
-// before the rows (a line asked for past the end) also fails the load, once the rows are read.
+// A file of rows larger than the line file's read window, read through the window (as a file too
+// large to be read whole is), so that a change is seen by the reads that follow: rows of 16
+// bytes, the time r + 0.5 and the step r of row r. A read that failed before the rows (a line
+// asked for past the end) also fails the load, once the rows are read. A file read whole is the
+// snapshot its count read: a change after it is not seen.
 TEST(ChangingFile, RowsReadAreKeptAndMissingRowsFailTheLoadOnce) {
   const std::string header = "# CONVERGE\n# column 1 2\n# Time Steps\n# (s) (number)\n#\n";
   const int64_t counted = 200'000;  // about 3 MB of rows, three times the read window
@@ -150,11 +152,13 @@ TEST(ChangingFile, RowsReadAreKeptAndMissingRowsFailTheLoadOnce) {
     size_t bytes;               // and bytes of the next one
     Strings messages;           // about f.out
     bool failedBefore = false;  // a read of the line file failed before the rows
+    bool whole = false;         // the file is read whole
   } cases[] = {
       {150'000, 0, {"line 150005: File changed or could not be read while loading"}},
       {150'000, 8, {"line 150006: Invalid or missing integer value"}},  // a time, then blanks
       {counted + 1000, 0, {}},
       {counted, 0, {"line 200005: File changed or could not be read while loading"}, true},
+      {150'000, 0, {}, false, true},
   };
   std::string original = header;
   for (int64_t r = 0; r < counted + 1000; ++r)
@@ -165,14 +169,16 @@ TEST(ChangingFile, RowsReadAreKeptAndMissingRowsFailTheLoadOnce) {
         0, header.size() + 16 * static_cast<size_t>(whole) + bytes);
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.rows << " rows and " << c.bytes << " bytes");
+    SCOPED_TRACE(testing::Message() << c.rows << " rows and " << c.bytes << " bytes"
+                                    << (c.whole ? ", read whole" : ""));
     const cvl::test::TempDir dir;
     const std::string path = dir.write("f.out", rows(counted));
     // The line count, the header and the zone, as the load sequence makes them before the rows.
     qorvian::qorutilutil::AsciiFile file;
     cvl::OutFileInfo info;
     ASSERT_TRUE(
-        file.open(path) && cvl::readOutFileHeader(file, info) &&
+        file.open(path, c.whole ? qorvian::qorutilutil::AsciiFile::kWholeFileLimit : 0) &&
+        cvl::readOutFileHeader(file, info) &&
         startDataSet({info.dataSetVariableNames().begin(), info.dataSetVariableNames().end()}) &&
         cvl::addZones(info, 1));
     ASSERT_EQ(info.numPoints, counted);
@@ -194,7 +200,7 @@ TEST(ChangingFile, RowsReadAreKeptAndMissingRowsFailTheLoadOnce) {
     // Every row that was read is stored, also those from before the change that are still in the
     // read window, and nothing is read past the rows counted.
     const qvsdkbase::Zone& zone = qvsdkbase::dataSet()->zones.at(0);
-    const int64_t last = std::min(c.rows, counted) - 1;
+    const int64_t last = (c.whole ? counted : std::min(c.rows, counted)) - 1;
     ASSERT_EQ(zone.points, counted);
     EXPECT_EQ(std::tuple(zone.values[0]->asDouble(last), zone.values[1]->asDouble(last)),
               std::tuple(static_cast<double>(last) + 0.5, static_cast<double>(last)));

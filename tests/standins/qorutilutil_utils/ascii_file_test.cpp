@@ -15,11 +15,13 @@ using namespace std::string_literals;
 // Reads content in sequence while !isEOF, and meanwhile some lines by position, from the last
 // back (each such read walks the file from its start), which leave the sequential reader and its
 // last line alone; compares each with lines. Reads past the last line fail.
-static void expectLines(const std::string& content, const std::vector<std::string>& lines) {
+static void expectLinesReadAs(const std::string& content, const std::vector<std::string>& lines,
+                              uint64_t wholeFileLimit) {
   const cvl::test::TempDir dir;
   const std::string path = dir.write("lines.txt", content);
   AsciiFile file;
-  ASSERT_TRUE(file.open(path));
+  ASSERT_TRUE(file.open(path, wholeFileLimit));
+  EXPECT_EQ(file.readsWhole(), wholeFileLimit > 0 && !content.empty());
   EXPECT_EQ(file.numLinesInFile(), lines.size());
   for (size_t i = 0, back = lines.size() - 1; i < lines.size(); ++i, --back) {
     const std::string_view line = file.isEOF() ? "(end)" : file.readLine();
@@ -30,14 +32,22 @@ static void expectLines(const std::string& content, const std::vector<std::strin
   }
   EXPECT_TRUE(file.isEOF() && !file.readFailed() && file.lineNumber() == lines.size());
   EXPECT_TRUE(file.readLine().empty() && file.readFailed());
-  ASSERT_TRUE(file.open(path));
+  ASSERT_TRUE(file.open(path, wholeFileLimit));
   EXPECT_TRUE(file.readLineAtOffset(lines.size()).empty() && file.readFailed());
   // A file whose reads fail (here: closed) counts no line and gives none, and says so.
   for (const bool byOffset : {false, true}) {
-    ASSERT_TRUE(file.open(path));
+    ASSERT_TRUE(file.open(path, wholeFileLimit));
     file.close();
     EXPECT_TRUE((byOffset ? file.readLineAtOffset(0).empty() : file.numLinesInFile() == 0) &&
                 file.readFailed());
+  }
+}
+
+// expectLinesReadAs with the file read whole (unless it is empty), then through the window.
+static void expectLines(const std::string& content, const std::vector<std::string>& lines) {
+  for (const uint64_t limit : {AsciiFile::kWholeFileLimit, uint64_t{0}}) {
+    SCOPED_TRACE(limit == 0 ? "read through the window" : "read whole");
+    expectLinesReadAs(content, lines, limit);
   }
 }
 
@@ -101,4 +111,40 @@ TEST(AsciiFile, ErrorTexts) {
                                              at + ", line 1: Invalid comment line",
                                              at + ", line 6: Invalid first line of data"};
   EXPECT_EQ(qvsdkbase::messages(), expected);
+}
+
+// Files read whole one after another, and two at once, on one thread: each its own image, the
+// storage of a closed one taken by the next whatever their sizes; a file too large for the limit
+// is read through the window.
+TEST(AsciiFile, ImagesOfFilesReadOneAfterAnotherAndAtOnce) {
+  const cvl::test::TempDir dir;
+  std::vector<std::string> paths;
+  for (const size_t lines : {size_t{200'000}, size_t{3}, size_t{50'000}}) {
+    std::string content;
+    for (size_t i = 0; i < lines; ++i)
+      content += std::to_string(lines) + " " + std::to_string(i) + "\n";
+    paths.push_back(dir.write("f" + std::to_string(lines) + ".txt", content));
+  }
+  const auto expectFile = [](AsciiFile& file, const std::string& path, size_t lines) {
+    ASSERT_TRUE(file.readsWhole()) << path;
+    ASSERT_EQ(file.numLinesInFile(), lines) << path;
+    ASSERT_EQ(file.readLine(), std::to_string(lines) + " 0") << path;
+    ASSERT_EQ(file.readLineAtOffset(lines - 1),
+              std::to_string(lines) + " " + std::to_string(lines - 1))
+        << path;
+  };
+  AsciiFile first, second;
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(testing::Message() << "round " << round);
+    ASSERT_TRUE(first.open(paths[0]) && second.open(paths[1]));
+    expectFile(second, paths[1], 3);
+    expectFile(first, paths[0], 200'000);
+    first.close();
+    ASSERT_TRUE(first.open(paths[2]));
+    expectFile(first, paths[2], 50'000);
+    second.close();
+  }
+  ASSERT_TRUE(first.open(paths[0], 1000));
+  EXPECT_FALSE(first.readsWhole());
+  EXPECT_EQ(first.numLinesInFile(), 200'000u);
 }

@@ -2,6 +2,7 @@
 // load in one process.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -135,6 +136,57 @@ TEST(ValueMemory, ArraysAndBlocksAreZeroedAndWritableOnEitherSideOfThePageThresh
     const std::shared_ptr<void> block = qvsdkbase::allocateValueBlock(bytes);
     ASSERT_NE(block, nullptr);
     expectZeroedAndWritable(block.get(), bytes == 0 ? 1 : bytes);
+  }
+}
+
+// The arrays a loader asks for lie together at the front of their zone's block, in the order
+// asked; those never asked for lie behind them, all zeros; a shared array stays its owner's.
+TEST(ValueMemory, ArraysAskedForTakeTheFrontOfTheirZone) {
+  static const QvDataType types[] = {D, I, D, D, D};
+  static const QvZoneNum shared[] = {1, 0, 0, 0, 0};
+  const struct {
+    std::vector<QvVarNum> asked;  // in the second zone, in this order
+    std::vector<QvVarNum> front;  // the variables whose arrays then lie in slots 0, 1, ...
+  } cases[] = {
+      {{}, {2, 3, 4, 5}},
+      {{5, 2}, {5, 2, 4, 3}},
+      {{1, 4, 4, 3}, {4, 3, 2, 5}},  // 1 is zone 1's; 4 asked twice takes one slot
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.asked));
+    qvsdkbase::reset();
+    QorUtilLockOn();
+    qorvian::StringList names;
+    qorvian::ArgList dataSet;
+    for (const char* name : {"a", "b", "c", "d", "e"}) ASSERT_TRUE(names.append(name));
+    ASSERT_TRUE(
+        dataSet.appendString("DataSetTitle", "T") && dataSet.appendString("LoaderName", "L") &&
+        dataSet.appendStringList("VarNames", names) && QorUtilDataSetCreateX(dataSet.getRef()));
+    for (const bool second : {false, true}) {
+      qorvian::ArgList zone;
+      const QvArgList l = zone.getRef();
+      ASSERT_TRUE(zone.appendString("Name", "z") && zone.appendInt("IMax", 1000) &&
+                  QorUtilArgListAppendArray(l, "VarDataType", types) == 1 &&
+                  (!second || QorUtilArgListAppendArray(l, "VarShareZoneList", shared) == 1) &&
+                  QorUtilDataSetAddZoneX(l));
+    }
+    for (const QvVarNum variable : c.asked) {
+      void* values = nullptr;
+      QvDataType type = 0;
+      QorUtilDataValueGetWritableRawPtr(2, variable, &values, &type);
+      ASSERT_NE(values, nullptr);
+      static_cast<char*>(values)[0] = 1;
+    }
+    QorUtilLockOff();
+    const qvsdkbase::Zone& zone = qvsdkbase::dataSet()->zones[1];
+    for (size_t slot = 0; slot < c.front.size(); ++slot) {
+      const QvVarNum variable = c.front[slot];
+      const qvsdkbase::ValueArray& array = *zone.values[static_cast<size_t>(variable - 1)];
+      EXPECT_EQ(array.data, zone.slots.base + slot * zone.slots.bytes) << "variable " << variable;
+      const bool written = std::count(c.asked.begin(), c.asked.end(), variable) > 0;
+      EXPECT_EQ(array.asDouble(0) != 0, written) << "variable " << variable;
+    }
+    EXPECT_EQ(zone.values[0], qvsdkbase::dataSet()->zones[0].values[0]);
   }
 }
 

@@ -1,4 +1,5 @@
-// cvl-bench-load: the loader's throughput against the floor loops, in one process, on one file.
+// cvl-bench-load: the loader's throughput against the floor loops, in one process, on one file
+// at a time or on a case of files loaded one after another (--case).
 //
 // Sides, each timed on the same file in every round, in an order that turns by one each round:
 //   floor     the mapped floor loop: maps the file and parses it into an array made beforehand
@@ -18,6 +19,7 @@
 //   cvl-bench-load --baseline old/libconvergeoutloader.so --only loader,baseline single.out
 //   cvl-bench-load --only loader --runs 1 --warmup 0 --check big.out
 //   cvl-bench-load --kernel portable --only loader,fair single.out
+//   cvl-bench-load --case --runs 11 case/*.out
 #include <sys/stat.h>
 #include <time.h>
 
@@ -51,6 +53,7 @@ struct Settings {
   std::string baselinePath;
   std::string kernel;
   bool check = false;
+  bool asCase = false;
 };
 
 double threadSeconds() {
@@ -118,63 +121,117 @@ bool wanted(const Settings& settings, const std::string& side) {
   return ("," + settings.only + ",").find("," + side + ",") != std::string::npos;
 }
 
-// Benchmarks one file; false after printing why it could not.
-bool benchmarkFile(const std::string& path, const Settings& settings, cvl::bench::AddOnLoad* addOn,
-                   cvl::bench::AddOnLoad* baseline) {
-  std::string error;
+// One file of a case: its name, size and shape.
+struct CaseFile {
+  std::string path;
+  double megabytes = 0;
   cvl::bench::DataShape shape;
-  if (!cvl::bench::probeDataShape(path, shape, error)) {
-    std::cerr << error << "\n";
-    return false;
-  }
-  struct stat status {};
-  ::stat(path.c_str(), &status);
-  const double megabytes = static_cast<double>(status.st_size) / 1e6;
-  std::printf("%s: %.1f MB, %llu rows x %llu values\n", path.c_str(), megabytes,
-              static_cast<unsigned long long>(shape.rows),
-              static_cast<unsigned long long>(shape.valuesPerRow));
+};
 
-  // The mapped floor's array is made and touched once, before any timing.
-  std::vector<double> values(wanted(settings, "floor") ? shape.rows * shape.valuesPerRow : 0);
-  const uint64_t expected = shape.rows * shape.valuesPerRow;
-  const auto floorRun = [&](Times& times) {
-    size_t stored = 0;
-    if (!timed([&] { return cvl::bench::runFloorLoop(path, values, stored, error); }, times)) {
+// Benchmarks the files as one case: each side's run loads (or parses) every file once, one after
+// another, and is timed as the sum. A single file is a case of one. False after printing why it
+// could not.
+bool benchmarkCase(const std::vector<std::string>& paths, const Settings& settings,
+                   cvl::bench::AddOnLoad* addOn, cvl::bench::AddOnLoad* baseline) {
+  std::string error;
+  std::vector<CaseFile> files;
+  double megabytes = 0;
+  for (const std::string& path : paths) {
+    CaseFile file{path, 0, {}};
+    if (!cvl::bench::probeDataShape(path, file.shape, error)) {
+      std::cerr << error << "\n";
       return false;
     }
-    if (stored == values.size()) return true;
-    error = "the floor loop parsed " + std::to_string(stored) + " values, not " +
-            std::to_string(values.size());
-    return false;
+    struct stat status {};
+    ::stat(path.c_str(), &status);
+    file.megabytes = static_cast<double>(status.st_size) / 1e6;
+    megabytes += file.megabytes;
+    files.push_back(file);
+  }
+  if (files.size() == 1) {
+    std::printf("%s: %.1f MB, %llu rows x %llu values\n", paths[0].c_str(), megabytes,
+                static_cast<unsigned long long>(files[0].shape.rows),
+                static_cast<unsigned long long>(files[0].shape.valuesPerRow));
+  } else {
+    std::printf("a case of %zu files, %.1f MB, loaded one after another:\n", files.size(),
+                megabytes);
+    for (const CaseFile& file : files) {
+      std::printf("  %s: %.1f MB, %llu rows x %llu values\n", file.path.c_str(), file.megabytes,
+                  static_cast<unsigned long long>(file.shape.rows),
+                  static_cast<unsigned long long>(file.shape.valuesPerRow));
+    }
+  }
+
+  // The mapped floor's arrays are made and touched once, before any timing.
+  std::vector<std::vector<double>> values(files.size());
+  if (wanted(settings, "floor")) {
+    for (size_t f = 0; f < files.size(); ++f) {
+      values[f].resize(files[f].shape.rows * files[f].shape.valuesPerRow);
+    }
+  }
+  // Runs one file's part of a side's run, adding its times to times.
+  const auto add = [](Times part, Times& times) {
+    times.wall += part.wall;
+    times.cpu += part.cpu;
+  };
+  const auto floorRun = [&](Times& times) {
+    for (size_t f = 0; f < files.size(); ++f) {
+      size_t stored = 0;
+      Times part;
+      if (!timed([&] { return cvl::bench::runFloorLoop(files[f].path, values[f], stored, error); },
+                 part)) {
+        return false;
+      }
+      add(part, times);
+      if (stored != values[f].size()) {
+        error = "the floor loop parsed " + std::to_string(stored) + " values of " + files[f].path +
+                ", not " + std::to_string(values[f].size());
+        return false;
+      }
+    }
+    return true;
   };
   const auto fairRun = [&](Times& times) {
-    cvl::bench::FairFloorValues parsed;
-    if (!timed([&] { return cvl::bench::runFairFloor(path, parsed, error); }, times)) return false;
-    if (parsed.parsed == expected) return true;
-    error = "the fair floor parsed " + std::to_string(parsed.parsed) + " values, not " +
-            std::to_string(expected);
-    return false;
+    for (const CaseFile& file : files) {
+      cvl::bench::FairFloorValues parsed;
+      Times part;
+      if (!timed([&] { return cvl::bench::runFairFloor(file.path, parsed, error); }, part)) {
+        return false;
+      }
+      add(part, times);
+      const uint64_t expected = file.shape.rows * file.shape.valuesPerRow;
+      if (parsed.parsed != expected) {
+        error = "the fair floor parsed " + std::to_string(parsed.parsed) + " values of " +
+                file.path + ", not " + std::to_string(expected);
+        return false;
+      }
+    }
+    return true;
   };
   bool checkNext = false;
   const auto loaderRun = [&](cvl::bench::AddOnLoad* module, Times& times) {
-    if (!module->prepare(path, error)) return false;
-    timed(
-        [&] {
-          module->load();
-          return true;
-        },
-        times);
-    if (!module->succeeded(static_cast<int64_t>(shape.rows), error)) return false;
-    if (checkNext) {
-      std::string summary;
-      if (!cvl::bench::checkLoadedValues(path, *qvsdkbase::dataSet(), summary, error)) {
-        error = "loaded values differ from the file: " + error;
-        return false;
+    for (const CaseFile& file : files) {
+      if (!module->prepare(file.path, error)) return false;
+      Times part;
+      timed(
+          [&] {
+            module->load();
+            return true;
+          },
+          part);
+      add(part, times);
+      if (!module->succeeded(static_cast<int64_t>(file.shape.rows), error)) return false;
+      if (checkNext) {
+        std::string summary;
+        if (!cvl::bench::checkLoadedValues(file.path, *qvsdkbase::dataSet(), summary, error)) {
+          error = "loaded values of " + file.path + " differ from the file: " + error;
+          return false;
+        }
+        std::printf("  check: %s\n", summary.c_str());
       }
-      std::printf("  check: %s\n", summary.c_str());
+      // Frees the dataset now, so that the next run starts with the same free memory.
+      qvsdkbase::reset();
     }
-    // Frees the dataset now, so that the next run starts with the same free memory.
-    qvsdkbase::reset();
     return true;
   };
 
@@ -232,6 +289,8 @@ int main(int argc, char** argv) {
                  "supports)");
   app.add_option("--baseline", settings.baselinePath,
                  "a second add-on module to compare with, run as the side 'baseline'");
+  app.add_flag("--case", settings.asCase,
+               "time the files as one case: each run loads every file once, one after another");
   app.add_flag("--check", settings.check,
                "after the last load, compare the host's values with the file at its first, "
                "middle and last rows");
@@ -274,11 +333,11 @@ int main(int argc, char** argv) {
     }
     haveBaseline = true;
   }
+  cvl::bench::AddOnLoad* const loader = haveAddOn ? &addOn : nullptr;
+  cvl::bench::AddOnLoad* const before = haveBaseline ? &baseline : nullptr;
+  if (settings.asCase) return benchmarkCase(files, settings, loader, before) ? 0 : 1;
   for (const std::string& file : files) {
-    if (!benchmarkFile(file, settings, haveAddOn ? &addOn : nullptr,
-                       haveBaseline ? &baseline : nullptr)) {
-      return 1;
-    }
+    if (!benchmarkCase({file}, settings, loader, before)) return 1;
   }
   return 0;
 }

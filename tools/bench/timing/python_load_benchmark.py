@@ -11,6 +11,13 @@ Dataset.to_pandas() add on top of it.
 
     tools/bench/timing/python_load_benchmark.py [--rounds N] FILE...
 
+A case of files (--case), loaded one after another by convergeout.load on one thread, as a
+user's script loads a case: each round starts one Python process per package (this one, and the
+one on --baseline-path), which imports it, loads every file once for a warm-up and once timed,
+and reports the timed seconds; the two alternate, first one then the other, round by round.
+
+    tools/bench/timing/python_load_benchmark.py --case [--baseline-path DIR] [--rounds N] FILE...
+
 Run it with the package importable (PYTHONPATH=build/bench/python, or an installed package).
 scripts/bench.sh --python builds, generates the two 100 MB files and runs it.
 """
@@ -89,15 +96,65 @@ def memory(path, what):
     return result
 
 
+def case_seconds(files):
+    """In this (fresh) process: every file loaded once as a warm-up, then once timed."""
+    for path in files:
+        convergeout.load(path)
+    gc.collect()
+    start = time.perf_counter()
+    for path in files:
+        dataset = convergeout.load(path)
+        del dataset
+    return time.perf_counter() - start
+
+
+def case(files, rounds, baseline_path):
+    """The case loaded by this package and by the one on baseline_path, alternating by round."""
+    here = os.environ.get("PYTHONPATH", "")
+    sides = {"load": here}
+    if baseline_path:
+        sides["baseline"] = baseline_path
+    total = sum(os.path.getsize(f) for f in files)
+    print(f"== a case of {len(files)} files, {total / 1e6:.0f} MB, loaded one after another "
+          f"(load average {' '.join(open('/proc/loadavg').read().split()[:3])})")
+    times = {name: [] for name in sides}
+    names = list(sides)
+    for i in range(rounds):
+        for name in names[i % len(names):] + names[:i % len(names)]:
+            child = subprocess.run([sys.executable, os.path.abspath(__file__), "--case-child",
+                                    *files], capture_output=True, text=True, check=True,
+                                   env={**os.environ, "PYTHONPATH": sides[name]})
+            times[name].append(float(child.stdout))
+    for name, series in times.items():
+        print(f"  {name:9} median {statistics.median(series):.3f} s (range {min(series):.3f} to "
+              f"{max(series):.3f}), {total / statistics.median(series) / 1e6:.0f} MB/s")
+    if baseline_path:
+        ratios = [b / a for a, b in zip(times["load"], times["baseline"])]
+        print(f"  baseline / load: median of {len(ratios)} rounds {statistics.median(ratios):.2f} "
+              f"(range {min(ratios):.2f} to {max(ratios):.2f})")
+    print(f"  load average after: {' '.join(open('/proc/loadavg').read().split()[:3])}")
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("files", nargs="+")
     parser.add_argument("--rounds", type=int, default=11)
-    # A child's measurement: --memory-of load|zone|dataset FILE
+    parser.add_argument("--case", action="store_true",
+                        help="time the files as a case, loaded one after another")
+    parser.add_argument("--baseline-path",
+                        help="with --case: PYTHONPATH of an earlier convergeout to compare with")
+    # A child's measurement: --memory-of load|zone|dataset FILE, or --case-child FILE...
     parser.add_argument("--memory-of", help=argparse.SUPPRESS)
+    parser.add_argument("--case-child", action="store_true", help=argparse.SUPPRESS)
     args = parser.parse_args()
     if args.memory_of:
         print(json.dumps(memory(args.files[0], args.memory_of)))
+        return
+    if args.case_child:
+        print(case_seconds(args.files))
+        return
+    if args.case:
+        case(args.files, args.rounds, args.baseline_path)
         return
     mb = 1e6
     for path in args.files:
