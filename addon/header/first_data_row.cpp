@@ -21,6 +21,10 @@ bool readFirstDataRow(qorvian::qorutilutil::AsciiFile& file, OutFileInfo& info) 
     file.error("Invalid first line of data", kFirstDataLine);
     return false;
   }
+  return countFirstRowValues(file, info);
+}
+
+bool countFirstRowValues(const qorvian::qorutilutil::AsciiFile& file, OutFileInfo& info) {
   // By position: the sequential reading of the data rows still starts at line 6.
   qorvian::Scanner scanner(file.readLineAtOffset(kFirstDataLine - 1));
   info.numValues = 0;

@@ -11,6 +11,9 @@ namespace cvl {
 // position does not move. False, with "Invalid first line of data" against line 6, when the file
 // has no line 6 or it does not begin with a number.
 bool readFirstDataRow(qorvian::qorutilutil::AsciiFile& file, OutFileInfo& info);
+// readFirstDataRow without its check of the line count, which reads the whole file: for a reader
+// of the header alone. A file without line 6 is refused as one whose line 6 holds no number.
+bool countFirstRowValues(const qorvian::qorutilutil::AsciiFile& file, OutFileInfo& info);
 
 // Fits info's variables to info.numValues. With one zone, where readVariableRows made every
 // column a variable, the variables are cut to the columns that the first row fills

@@ -109,3 +109,14 @@ def test_both_options_together_on_a_solver_file_still_being_written(tmp_path):
         ds = convergeout.load(path, header="lenient", tail="complete")
     assert ds.zone(1).points == 1 and ds.left_out == [(str(path), 7, "short row")]
     assert len(ds.tolerated) == 2
+
+
+def test_a_file_too_large_to_be_read_whole_is_completed_too(tmp_path):
+    # Over 32 MiB, the line file reads through a window: the view must end there as well.
+    path = write_out_file(tmp_path / "big.out", [])
+    row = b"1.000000000e+00 2.000000000e+00\n"
+    rows = (34 << 20) // len(row)
+    path.write_bytes(path.read_bytes() + row * rows + b"3.0 4")
+    with pytest.warns(convergeout.TailLeftOutWarning):
+        ds = convergeout.load(path, tail="complete")
+    assert ds.zone(1).points == rows and ds.left_out == [(str(path), 6 + rows, "no line end")]

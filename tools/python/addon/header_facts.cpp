@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <limits>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -21,24 +20,6 @@ namespace cvl::python {
 namespace {
 
 constexpr uint64_t kLocationLine = 5;
-constexpr uint64_t kFirstDataLine = 6;
-
-// The values of line 6 as readFirstDataRow counts them (the leading numbers), without the line
-// count that it checks first, which would read the whole file. False, reported as the loader
-// reports a line 6 without a number, when there is none.
-bool countFirstRowValues(const qorvian::qorutilutil::AsciiFile& file, OutFileInfo& info) {
-  qorvian::Scanner scanner(file.readLineAtOffset(kFirstDataLine - 1));
-  info.numValues = 0;
-  while (scanner.hasNextDoubleToken() && info.numValues < std::numeric_limits<int32_t>::max()) {
-    scanner.nextToken();
-    ++info.numValues;
-  }
-  if (info.numValues < 1) {
-    file.error("Invalid first line of data", kFirstDataLine);
-    return false;
-  }
-  return true;
-}
 
 // The entries of the location row, one per column as far as it gives them; none for a file
 // without locations.
