@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -147,4 +148,23 @@ TEST(AsciiFile, ImagesOfFilesReadOneAfterAnotherAndAtOnce) {
   ASSERT_TRUE(first.open(paths[0], 1000));
   EXPECT_FALSE(first.readsWhole());
   EXPECT_EQ(first.numLinesInFile(), 200'000u);
+}
+
+// A file read whole is what its reads found: cut short after its first block was read, its image
+// ends where the file then ended; grown after the rest was read, it does not grow.
+TEST(AsciiFile, AFileReadWholeIsTheSnapshotItsReadsFound) {
+  const cvl::test::TempDir dir;
+  std::string content;
+  for (int i = 0; content.size() < 100'000; ++i) content += "line " + std::to_string(i) + "\n";
+  const std::string path = dir.write("cut.txt", content);
+  AsciiFile file;
+  ASSERT_TRUE(file.open(path) && file.readsWhole());
+  const size_t cut = content.rfind('\n', 80'000) + 1;  // past the first block of 64 KiB
+  dir.write("cut.txt", content.substr(0, cut));
+  const auto lines = static_cast<uint64_t>(std::count(content.data(), content.data() + cut, '\n'));
+  EXPECT_EQ(file.numLinesInFile(), lines);
+  dir.write("cut.txt", content + content);
+  EXPECT_EQ(file.readLineAtOffset(lines), "");
+  EXPECT_TRUE(file.readFailed());
+  EXPECT_EQ(file.readLineAtOffset(lines - 1), "line " + std::to_string(lines - 1));
 }
