@@ -9,7 +9,7 @@ from pathlib import Path
 from typing import Dict, List, Optional, Tuple, Union
 
 from ._dataset import Dataset, load_quietly
-from ._errors import ConvergeoutWarning, check_options
+from ._errors import ConvergeoutWarning, check_options, give_warnings
 from ._workers import checked_workers, run_all
 
 
@@ -23,13 +23,6 @@ def case_folder(folder: Union[str, "os.PathLike[str]"]) -> Path:
         raise NotADirectoryError(errno.ENOTDIR, "Not a case folder but a file (load loads a "
                                  "file)", str(root))
     return root
-
-
-def give_warnings(notes, stacklevel: int) -> None:
-    """Gives the (category, message) warnings that loads gathered, each text once, as from the
-    frame `stacklevel` levels up from the caller (1: the caller itself)."""
-    for category, message in dict.fromkeys(notes):
-        warnings.warn(message, category, stacklevel=stacklevel + 1)
 
 
 def load_case(

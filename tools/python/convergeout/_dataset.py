@@ -5,7 +5,6 @@ from __future__ import annotations
 import html
 import operator
 import os
-import warnings
 from collections.abc import ItemsView, Mapping, ValuesView
 from typing import (TYPE_CHECKING, Dict, Iterator, List, NamedTuple, Optional, Sequence, Tuple,
                     Union)
@@ -14,8 +13,8 @@ import numpy as np
 
 from . import _frames, _native
 from ._errors import (ColumnsNotLoadedWarning, HeaderToleratedWarning, LoadError,
-                      TailLeftOutWarning, check_options, checked_file, last_row_fault,
-                      option_hint)
+                      TailLeftOutWarning, check_options, checked_file, give_warnings,
+                      last_row_fault, option_hint)
 from ._variables import VariableNames
 
 if TYPE_CHECKING:  # pandas is optional: only to_pandas() needs it
@@ -103,8 +102,7 @@ def load(path: PathLike, *more_paths: PathLike, header: str = "strict",
     4.90587393
     """
     dataset, notes = load_quietly((path,) + more_paths, header=header, tail=tail)
-    for category, message in notes:
-        warnings.warn(message, category, stacklevel=2)
+    give_warnings(notes, stacklevel=2)
     return dataset
 
 

@@ -6,6 +6,7 @@ import errno
 import os
 import re
 import stat
+import warnings
 from typing import List, Optional, Sequence, Tuple
 
 from . import _native
@@ -111,6 +112,13 @@ class TailLeftOutWarning(ConvergeoutWarning):
 class FileReplacedWarning(ConvergeoutWarning):
     """A file that :func:`convergeout.follow` follows was replaced by another or cut short, as
     when a run is restarted: the rows that follow come from the new file's start."""
+
+
+def give_warnings(notes, stacklevel: int) -> None:
+    """Gives the (category, message) warnings that loads gathered, each text once, as from the
+    frame `stacklevel` levels up from the caller (1: the caller itself)."""
+    for category, message in dict.fromkeys(notes):
+        warnings.warn(message, category, stacklevel=stacklevel + 1)
 
 
 def checked_file(path) -> bytes:

@@ -9,7 +9,8 @@ from typing import Iterator, List, Optional, Tuple
 
 from . import _native
 from ._dataset import Dataset, PathLike, Tolerated, Zone
-from ._errors import FileReplacedWarning, LoadError, check_options, checked_file
+from ._errors import (FileReplacedWarning, LoadError, check_options, checked_file,
+                      give_warnings)
 from ._variables import VariableNames
 
 #: The most bytes read in one poll: a file that is already large is read, and given, in parts
@@ -244,8 +245,7 @@ class _FollowedFile:
                           _not_loaded(self.shown, header), self._tolerated)
         if self._warn:  # what the header did not take as written, once per file
             self._warn = False
-            for category, message in dataset._notes():
-                warnings.warn(message, category, stacklevel=4)
+            give_warnings(dataset._notes(), stacklevel=3)
         return dataset
 
 

@@ -4,12 +4,12 @@ into one series."""
 from __future__ import annotations
 
 import os
-import warnings
 from typing import Dict, List, Optional, Sequence
 
 import numpy as np
 
 from ._dataset import Dataset, PathLike, Zone, load_quietly
+from ._errors import give_warnings
 from ._variables import VariableNames
 
 
@@ -82,8 +82,7 @@ def load_restarts(paths: Sequence[PathLike], on: Optional[str] = None, *,
         dataset, piece_notes = load_quietly([path], header=header, tail=tail)
         pieces.append(dataset)
         notes += piece_notes
-    for note in dict.fromkeys(notes):
-        warnings.warn(note[1], note[0], stacklevel=2)
+    give_warnings(notes, stacklevel=2)
     first = pieces[0]
     along = first._names.find(on) if on is not None else 0
     regions = [z.region for z in first]

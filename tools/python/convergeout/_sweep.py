@@ -15,9 +15,8 @@ from typing import Any, Dict, List, Optional, Sequence, Tuple, Union
 import numpy as np
 
 from . import _frames, _native, engine
-from ._case import give_warnings
 from ._dataset import Dataset, load_quietly, pandas_module
-from ._errors import ConvergeoutWarning, LoadError, check_options, checked_file
+from ._errors import ConvergeoutWarning, check_options, checked_file, give_warnings
 from ._workers import checked_workers, run_all
 
 CaseFolders = Union[str, "os.PathLike[str]", Sequence[Union[str, "os.PathLike[str]"]],
