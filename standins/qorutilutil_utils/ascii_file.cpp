@@ -156,10 +156,10 @@ void clearAfterEnd(char* window, size_t end) {
 
 }  // namespace
 
-void AsciiFile::readRest() const {
+void AsciiFile::readImage(size_t upTo) const {
   const State& s = state_;
-  while (!s.atEnd) {
-    const int64_t n = s.file.readAt(s.readOffset, s.window + s.end, s.capacity - s.end);
+  while (!s.atEnd && s.end < upTo) {
+    const int64_t n = s.file.readAt(s.readOffset, s.window + s.end, upTo - s.end);
     if (n > 0) {
       s.end += static_cast<size_t>(n);
       s.readOffset += static_cast<uint64_t>(n);
@@ -174,20 +174,8 @@ void AsciiFile::readRest() const {
 void AsciiFile::refill() {
   State& s = state_;
   if (s.whole) {
-    if (s.end == 0 && s.capacity > kFirstBlock) {
-      // The first read: the first block alone.
-      const int64_t n = s.file.readAt(0, s.window, kFirstBlock);
-      if (n > 0) {
-        s.end = static_cast<size_t>(n);
-        s.readOffset = s.end;
-        clearAfterEnd(s.window, s.end);
-        return;
-      }
-      s.atEnd = true;
-      s.failed = n < 0;
-      return;
-    }
-    readRest();
+    // The first read takes the first block alone, any later one the rest.
+    readImage(s.end == 0 ? std::min(s.capacity, kFirstBlock) : s.capacity);
     return;
   }
   const size_t pending = s.end - s.begin;
@@ -260,7 +248,7 @@ std::string_view AsciiFile::readLine() {
 std::string_view AsciiFile::wholeLines() {
   State& s = state_;
   // A file read whole hands out all its rows at once.
-  if (s.whole) readRest();
+  if (s.whole) readImage(s.capacity);
   for (;;) {
     const std::string_view unread(s.window + s.begin, s.end - s.begin);
     // As in readLine, a terminator in the window's last byte is left for the next read until
@@ -338,7 +326,7 @@ std::string_view AsciiFile::lineOfImage(uint64_t offset) const {
     const void* newline = toSkip > 0 ? nullptr : std::memchr(p, '\n', static_cast<size_t>(end - p));
     if (newline == nullptr && !s.atEnd) {
       // The line lies past what the image holds yet.
-      readRest();
+      readImage(s.capacity);
       continue;
     }
     // At the end of the image the line exists only when it has text after the last terminator.
@@ -357,7 +345,7 @@ uint64_t AsciiFile::numLinesInFile() const {
   const State& s = state_;
   if (s.counted) return s.numLines;
   if (s.whole && s.window != nullptr) {
-    readRest();
+    readImage(s.capacity);
     s.numLines = countNewlines(s.window, s.end);
     if (s.end > 0 && s.window[s.end - 1] != '\n') ++s.numLines;  // a last line without one
     s.counted = true;

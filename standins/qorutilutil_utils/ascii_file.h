@@ -131,9 +131,10 @@ class AsciiFile {
   // file read whole, reads the rest of it into its image. Called only while the file is open and
   // atEnd is not set.
   void refill();
-  // Reads the rest of a file read whole into its image and sets atEnd; a read error sets failed
-  // and ends the image where the error came. Harmless once atEnd is set.
-  void readRest() const;
+  // Reads a file read whole into its image up to its first upTo bytes (at most its capacity),
+  // and sets atEnd when the file or the capacity ends there; a read error sets failed and ends
+  // the image where the error came. Harmless once atEnd is set.
+  void readImage(size_t upTo) const;
   // readLineAtOffset for a file read whole: the line in its image, read to its end when needed.
   std::string_view lineOfImage(uint64_t offset) const;
   // Makes a window of the given capacity, with its padding.

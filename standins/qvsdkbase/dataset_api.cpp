@@ -187,9 +187,7 @@ void QorUtilDataValueGetWritableRawPtr(QvZoneNum zone, QvVarNum variable, void**
   if (found.shareZones[varIndex] == 0 && !found.pointerGiven[varIndex]) {
     takeSlot(found, varIndex);
     const qvsdkbase::ValueArray& taken = *found.values[varIndex];
-    qvsdkbase::prepareForWriting(
-        taken.data, static_cast<size_t>(taken.size) *
-                        (taken.type == QV_DATATYPE_INT32 ? sizeof(int32_t) : sizeof(double)));
+    qvsdkbase::prepareForWriting(taken.data, taken.bytes());
   }
   found.pointerGiven[varIndex] = true;
   const qvsdkbase::ValueArray& array = *found.values[varIndex];

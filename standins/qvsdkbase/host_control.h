@@ -57,6 +57,7 @@ struct QVSDKBASE_API ValueArray {
   std::shared_ptr<void> block;  // the allocation that holds data, when shared with other arrays
 
   double asDouble(int64_t index) const;  // the value at index, an integer converted
+  size_t bytes() const;                  // the bytes of its values: size times 4 or 8
 };
 
 struct Zone {

@@ -76,6 +76,10 @@ std::shared_ptr<void> allocateValueBlock(size_t bytes) {
   return std::shared_ptr<void>(allocated, [](void* p) { std::free(p); });
 }
 
+size_t ValueArray::bytes() const {
+  return static_cast<size_t>(size) * valueSize(type);
+}
+
 double ValueArray::asDouble(int64_t index) const {
   if (index < 0 || index >= size) {
     throw std::out_of_range("value index " + std::to_string(index) + " of " + std::to_string(size));
